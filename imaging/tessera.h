@@ -1,0 +1,112 @@
+// Tessera: the image library's public entry points.
+//
+// Every entry point returns a pointer, handle or count, with null or 0 meaning
+// failure, and leaves the operation's error code (TSERR_...) in the calling
+// thread's last error, which tsGetLastError reads back. No exception, longjmp
+// or third-party library error ever crosses an entry point.
+//
+// Pixel buffers: an RGB buffer holds width x height pixels, 3 bytes each in
+// the order red, green, blue, rows top row first with no padding. Buffers the
+// library returns are zero-filled global memory blocks (platform/
+// global_memory.h) that the caller frees with GlobalFree.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+// ---- Error codes ----------------------------------------------------------
+enum : std::int32_t {
+  TSERR_NONE = 0,
+  TSERR_MEMORY = 1,        // allocation failed, or a block above 2,147,348,478 bytes
+  TSERR_FILE_CREATE = 2,   // tsOpenFileSink could not open the file
+  TSERR_READ = 3,          // a source delivered fewer bytes than needed
+  TSERR_WRITE = 4,         // a writer could not write its data
+  TSERR_BAD_PARAM = 5,     // null pointer/handle, or an argument outside the accepted set
+  TSERR_BAD_FORMAT = 6,    // the data is not a picture the decoder handles
+  TSERR_PNG_CREATE = 16,   // libpng's structures could not be created
+  TSERR_TIFF_OPEN = 20,    // libtiff could not open the sink
+  TSERR_GDI = 25,          // reading a bitmap's bits failed
+  TSERR_DEVICE = 26,       // the device context cannot transfer device-independent bitmaps
+  TSERR_DEPTH = 28,        // the bitmap cannot be delivered at the requested depth
+  TSERR_BITMAP = 35,       // the display bitmap could not be created
+  TSERR_BAD_STREAM = 38,   // an ImageStream handle failed validation
+};
+
+// ---- Streams --------------------------------------------------------------
+// A source (memory, for decoding) or a sink (file, for writing). The handle is
+// owned by its opener from open to the matching close.
+struct ImageStream;
+
+// Opens a read-only source over the caller's buffer, which must outlive it.
+// Null buffer or size 0: TSERR_BAD_PARAM.
+ImageStream* tsOpenMemorySource(const void* buffer, std::uint32_t size);
+// Closes a source; returns the bytes consumed (its position), 0 on failure.
+std::uint32_t tsCloseSource(ImageStream* source);
+// Creates or truncates the file at `path` for writing. Empty path or a file
+// that cannot be opened: TSERR_FILE_CREATE.
+ImageStream* tsOpenFileSink(const char* path);
+// Flushes and closes a sink; returns the file's length, 0 on failure.
+std::uint32_t tsCloseSink(ImageStream* sink);
+// Makes sure the calling thread's state exists; releases nothing in use.
+void tsCleanup();
+// The calling thread's last error (TSERR_...).
+std::int32_t tsGetLastError();
+
+// ---- Decoding and capture -------------------------------------------------
+// Decodes a bitmap file (file header + device-independent bitmap). Requested
+// depth 24 returns an RGB buffer; 1 or 8 returns indexed rows and fills the
+// caller's 1024-byte colour table (blue, green, red, reserved per entry).
+std::uint8_t* tsReadBMP(ImageStream* source, std::uint32_t* width, std::uint32_t* height,
+                        std::int32_t depth, std::uint8_t* colourTable);
+// Decodes a PNG file to an RGB buffer (alpha composited over white).
+std::uint8_t* tsReadPNG(ImageStream* source, std::uint32_t* width, std::uint32_t* height);
+// Reads a device bitmap back as an RGB buffer.
+std::uint8_t* tsCaptureBitmap(HBITMAP bitmap, std::uint32_t* width, std::uint32_t* height,
+                              HDC dc, HPALETTE palette);
+
+// ---- Resizing and compositing ---------------------------------------------
+int tsResizeImage(const std::uint8_t* source, std::uint32_t sourceWidth,
+                  std::uint32_t sourceHeight, std::uint8_t* dest, std::uint32_t destWidth,
+                  std::uint32_t destHeight, std::uint32_t channels);
+// colour: byte 0 goes to channel 0, byte 1 to channel 1, byte 2 to channel 2
+// (for RGB buffers 0x00BBGGRR).
+int tsFillRect(std::uint8_t* buffer, std::uint32_t width, std::uint32_t height,
+               std::uint32_t left, std::uint32_t top, std::uint32_t rectWidth,
+               std::uint32_t rectHeight, std::uint32_t colour);
+int tsOverlayImage(std::uint8_t* dest, std::uint32_t destWidth, std::uint32_t destHeight,
+                   const std::uint8_t* source, std::uint32_t sourceWidth,
+                   std::uint32_t sourceHeight, std::int32_t left, std::int32_t top,
+                   double opacity, int integerBlend);
+
+// ---- Display bitmaps ------------------------------------------------------
+// Turns an RGB buffer into a device bitmap owned by the caller (DeleteObject).
+HBITMAP tsMakeDisplayBitmap(const std::uint8_t* rgb, std::uint32_t width,
+                            std::uint32_t height, HPALETTE palette, HDC dc);
+
+// ---- Writers --------------------------------------------------------------
+// Optional resolution record for the JPEG, PNG and TIFF writers.
+struct ResolutionInfo {
+  std::int32_t xResolution;
+  std::int32_t yResolution;
+  std::int32_t unit;
+};
+
+// Each writer returns the sink's size after the last byte, 0 on failure.
+std::uint32_t tsWriteBMP(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
+                         std::uint32_t height, std::uint32_t bitsPerPixel,
+                         std::uint32_t paletteCount, const std::uint8_t* palette, int runLength);
+std::uint32_t tsWritePCX(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
+                         std::uint32_t height, std::uint32_t bitsPerPixel,
+                         const std::uint8_t* palette);
+std::uint32_t tsWriteJPG(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
+                         std::uint32_t height, int quality, int progressive,
+                         std::uint32_t bitsPerPixel, const ResolutionInfo* resolution);
+std::uint32_t tsWritePNG(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
+                         std::uint32_t height, std::uint32_t rowBytes, int bitDepth,
+                         std::uint32_t paletteCount, const std::uint8_t* palette, int colourType,
+                         double gamma, int interlaceType, const ResolutionInfo* resolution);
+std::uint32_t tsWriteTIFF(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
+                          std::uint32_t height, std::uint32_t bitsPerPixel,
+                          const std::uint8_t* palette, std::uint32_t compression,
+                          const ResolutionInfo* resolution);
