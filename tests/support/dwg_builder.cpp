@@ -1,0 +1,1 @@
+#include "tests/support/dwg_builder.h"

@@ -1,0 +1,1 @@
+#include "tests/support/png_builder.h"

@@ -1,0 +1,2 @@
+// Builds PNG files in memory for tests, benchmarks and fuzz seeds.
+#pragma once
