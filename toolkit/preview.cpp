@@ -1,0 +1,105 @@
+#include "toolkit/preview.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "toolkit/bitmap_file_header.h"
+#include "toolkit/cached_file.h"
+#include "toolkit/context.h"
+#include "toolkit/host_functions.h"
+#include "toolkit/preview_directory.h"
+
+namespace {
+
+constexpr std::int32_t kCannotOpen = 3;         // "Can't open file"
+constexpr std::int32_t kNoPreview = 23;         // "No BMP present in this file"
+constexpr std::int32_t kNoTransferBuffer = 134; // "Can't malloc for raster file write"
+constexpr std::int32_t kBadImageData = 135;     // "Error in raster data"
+
+constexpr std::size_t kTransferBytes = 8192;
+
+std::uint32_t ImageBytes(const PreviewSource& source) {
+  const auto dataBytes = static_cast<std::uint32_t>(source.size);
+  return source.format == kPreviewBitmap ? dataBytes + kBitmapFileHeaderBytes : dataBytes;
+}
+
+PreviewSource FindPreview(CachedFile* file) {
+  PreviewDirectory directory;
+  ReadPreviewDirectory(file, &directory);
+  return ChoosePreview(directory, CachedFileLength(file));
+}
+
+// Moves the preview's data from the file into out, in pieces of at most
+// kTransferBytes through `transfer`; a BMP gets its pixel-data offset from
+// the first piece. False when the data is cut short.
+bool CopyPreview(CachedFile* file, const PreviewSource& source, std::uint8_t* transfer, std::uint8_t* out) {
+  CachedFileSeek(file, source.start, 0);
+  std::size_t written = source.format == kPreviewBitmap ? kBitmapFileHeaderBytes : 0;
+  auto remaining = static_cast<std::size_t>(source.size);
+  bool first = true;
+  while (remaining > 0) {
+    const std::size_t piece = std::min(remaining, kTransferBytes);
+    if (CachedFileRead(transfer, 1, piece, file) < piece) return false;
+    if (first && source.format == kPreviewBitmap) WritePixelDataOffset(out, PixelDataOffset(transfer, piece));
+    first = false;
+    std::memcpy(out + written, transfer, piece);
+    written += piece;
+    remaining -= piece;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t PreviewImageSize(const char* path) {
+  CachedFile* file = CachedFileOpen(path);
+  if (file == nullptr) {
+    SetErrorNumber(kCannotOpen);
+    return 0;
+  }
+  const PreviewSource source = FindPreview(file);
+  CachedFileClose(file);
+  return source.format == kPreviewNone ? 0 : ImageBytes(source);
+}
+
+std::int16_t ExtractPreviewImage(const char* path, std::uint8_t* buffer, std::uint32_t capacity,
+                                 std::uint32_t* length) {
+  CachedFile* file = CachedFileOpen(path);
+  if (file == nullptr) {
+    SetErrorNumber(kCannotOpen);
+    return 0;
+  }
+  const PreviewSource source = FindPreview(file);
+  if (source.format == kPreviewNone) {
+    SetErrorNumber(kNoPreview);
+    CachedFileClose(file);
+    return 0;
+  }
+  // The drawing may have changed since the caller sized its buffer.
+  const std::uint32_t imageBytes = ImageBytes(source);
+  if (buffer == nullptr || imageBytes > capacity) {
+    SetErrorNumber(kBadImageData);
+    CachedFileClose(file);
+    return 0;
+  }
+  auto* transfer = static_cast<std::uint8_t*>(HostMemoryAllocate(kTransferBytes));
+  if (transfer == nullptr) {
+    SetErrorNumber(kNoTransferBuffer);
+    CachedFileClose(file);
+    if (gToolkitContext != nullptr && gToolkitContext->criticalErrorHandler != nullptr) {
+      gToolkitContext->criticalErrorHandler(kCriticalFatal);
+    }
+    return 0;
+  }
+  if (source.format == kPreviewBitmap) WriteBitmapFileHeaderStart(buffer, static_cast<std::uint32_t>(source.size));
+  const bool copied = CopyPreview(file, source, transfer, buffer);
+  HostMemoryFree(transfer);
+  CachedFileClose(file);
+  if (!copied) {
+    SetErrorNumber(kBadImageData);
+    return 0;
+  }
+  SetErrorNumber(0);
+  if (length != nullptr) *length = imageBytes;
+  return 1;
+}
