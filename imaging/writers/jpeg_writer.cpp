@@ -88,6 +88,9 @@ std::int32_t compressImage(JpegWriteState* st) {
   st->cinfo.err = jpeg_std_error(&st->errorManager);
   st->errorManager.error_exit = exitToUnwindPoint;
   st->errorManager.output_message = outputMessage;
+  // Set before creation: the error exit needs it if creation itself fails,
+  // and jpeg_CreateCompress keeps it.
+  st->cinfo.client_data = st;
   if (setjmp(st->unwind) != 0) {
     // Set-up, a row or the finish failed: the compressor is destroyed all the
     // same, which releases every block libjpeg allocated.
@@ -95,7 +98,6 @@ std::int32_t compressImage(JpegWriteState* st) {
     return TSERR_WRITE;
   }
   jpeg_CreateCompress(&st->cinfo, JPEG_LIB_VERSION, sizeof(jpeg_compress_struct));
-  st->cinfo.client_data = st;  // jpeg_CreateCompress clears everything but err
 
   st->destination.sink = st->sink;
   st->destination.pub.init_destination = initDestination;
