@@ -1,0 +1,161 @@
+// PNG decoding: every colour type and depth to 8-bit RGB, transparency over
+// white, interlacing, and the error codes for bad, short and huge files.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/tessera.h"
+#include "tests/imaging/decode_helpers.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/png_builder.h"
+
+namespace {
+
+using imagingtest::decodePng;
+using imagingtest::rgbAt;
+using testsupport::PngSpec;
+using Bytes = std::vector<std::uint8_t>;
+
+PngSpec spec(int colour, int depth, std::uint32_t w = 3, std::uint32_t h = 2) {
+  PngSpec s;
+  s.width = w;
+  s.height = h;
+  s.colourType = colour;
+  s.bitDepth = depth;
+  return s;
+}
+
+TEST(ReadPng, TrueColourAndGreyExpandToEightBitRgb) {
+  PngSpec rgb = spec(testsupport::kPngRgb, 8);
+  rgb.sample = [](std::uint32_t x, std::uint32_t y, int c) { return x * 40 + y * 100 + c * 7; };
+  auto d = decodePng(testsupport::pngFileBytes(rgb));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.error, TSERR_NONE);
+  EXPECT_EQ(d.width, 3u);
+  EXPECT_EQ(d.height, 2u);
+  EXPECT_EQ(rgbAt(d.pixels, 3, 2, 1), (180u << 16) | (187u << 8) | 194u);
+
+  PngSpec rgb16 = spec(testsupport::kPngRgb, 16, 1, 1);
+  rgb16.sample = [](std::uint32_t, std::uint32_t, int c) { return c == 0 ? 0xFFFFu : c == 1 ? 0x8080u : 0x0101u; };
+  d = decodePng(testsupport::pngFileBytes(rgb16));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.pixels, (Bytes{255, 128, 1}));
+
+  // Grey at 1, 2 and 4 bits scales its levels to 0..255.
+  for (int depth : {1, 2, 4}) {
+    PngSpec grey = spec(testsupport::kPngGrey, depth, 2, 1);
+    const std::uint32_t top = (1u << depth) - 1;
+    grey.sample = [top](std::uint32_t x, std::uint32_t, int) { return x == 0 ? 0u : top; };
+    d = decodePng(testsupport::pngFileBytes(grey));
+    ASSERT_TRUE(d.ok) << depth;
+    EXPECT_EQ(d.pixels, (Bytes{0, 0, 0, 255, 255, 255})) << depth;
+  }
+}
+
+TEST(ReadPng, PaletteImagesLookUpTheirColours) {
+  PngSpec pal = spec(testsupport::kPngPalette, 4, 4, 1);
+  pal.palette = {0xFF0000, 0x00FF00, 0x0000FF};
+  pal.sample = [](std::uint32_t x, std::uint32_t, int) { return x % 3; };
+  const auto d = decodePng(testsupport::pngFileBytes(pal));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(rgbAt(d.pixels, 4, 0, 0), 0xFF0000u);
+  EXPECT_EQ(rgbAt(d.pixels, 4, 2, 0), 0x0000FFu);
+  EXPECT_EQ(rgbAt(d.pixels, 4, 3, 0), 0xFF0000u);
+}
+
+TEST(ReadPng, TransparencyIsCompositedOverWhite) {
+  PngSpec rgba = spec(testsupport::kPngRgba, 8, 3, 1);
+  rgba.sample = [](std::uint32_t x, std::uint32_t, int c) {
+    const std::uint32_t alpha[] = {255, 0, 128};
+    return c == 3 ? alpha[x] : (c == 0 ? 200u : 0u);
+  };
+  auto d = decodePng(testsupport::pngFileBytes(rgba));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(rgbAt(d.pixels, 3, 0, 0), 0xC80000u) << "opaque keeps its colour";
+  EXPECT_EQ(rgbAt(d.pixels, 3, 1, 0), 0xFFFFFFu) << "transparent is white";
+  // 128/255 of (200, 0, 0) over white, rounded: 227.4 -> 227 and 127.0 -> 127.
+  EXPECT_EQ(rgbAt(d.pixels, 3, 2, 0), (227u << 16) | (127u << 8) | 127u);
+
+  PngSpec pal = spec(testsupport::kPngPalette, 8, 2, 1);
+  pal.palette = {0x000000, 0x123456};
+  pal.paletteAlpha = {0};  // entry 0 transparent, entry 1 opaque
+  pal.sample = [](std::uint32_t x, std::uint32_t, int) { return x; };
+  d = decodePng(testsupport::pngFileBytes(pal));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.pixels, (Bytes{255, 255, 255, 0x12, 0x34, 0x56}));
+
+  PngSpec grey = spec(testsupport::kPngGrey, 8, 2, 1);
+  grey.transparentColour = std::array<std::uint16_t, 3>{40, 0, 0};
+  grey.sample = [](std::uint32_t x, std::uint32_t, int) { return x == 0 ? 40u : 41u; };
+  d = decodePng(testsupport::pngFileBytes(grey));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.pixels, (Bytes{255, 255, 255, 41, 41, 41}));
+
+  PngSpec ga = spec(testsupport::kPngGreyAlpha, 16, 1, 1);
+  ga.sample = [](std::uint32_t, std::uint32_t, int c) { return c == 0 ? 0u : 0u; };
+  d = decodePng(testsupport::pngFileBytes(ga));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.pixels, (Bytes{255, 255, 255}));
+}
+
+TEST(ReadPng, InterlacedImagesMatchTheirPlainTwins) {
+  for (int colour : {testsupport::kPngRgb, testsupport::kPngRgba, testsupport::kPngPalette}) {
+    PngSpec s = spec(colour, 8, 13, 11);
+    if (colour == testsupport::kPngPalette) s.palette = testsupport::greyPalette(256);
+    s.sample = [](std::uint32_t x, std::uint32_t y, int c) { return (x * 31 + y * 17 + c * 5) % 256; };
+    const auto plain = decodePng(testsupport::pngFileBytes(s));
+    s.interlaced = true;
+    const auto adam7 = decodePng(testsupport::pngFileBytes(s));
+    ASSERT_TRUE(plain.ok);
+    ASSERT_TRUE(adam7.ok);
+    EXPECT_EQ(adam7.pixels, plain.pixels) << "colour type " << colour;
+  }
+}
+
+TEST(ReadPng, ErrorsAreToldApart) {
+  PngSpec s = spec(testsupport::kPngRgb, 8, 20, 20);
+  s.sample = [](std::uint32_t x, std::uint32_t y, int c) { return (x * 7 + y * 3 + c) * 97 % 256; };
+  const Bytes good = testsupport::pngFileBytes(s);
+
+  auto d = decodePng(Bytes{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(d.error, TSERR_BAD_FORMAT) << "not a PNG";
+  d = decodePng(Bytes(good.begin(), good.begin() + 5));
+  EXPECT_EQ(d.error, TSERR_READ) << "signature cut short";
+  d = decodePng(Bytes(good.begin(), good.begin() + 20));
+  EXPECT_EQ(d.error, TSERR_READ) << "header cut short";
+  d = decodePng(Bytes(good.begin(), good.end() - 30));
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.error, TSERR_READ) << "image data cut short";
+
+  Bytes crc = good;
+  crc[29] ^= 0xFF;  // inside IHDR: its CRC no longer matches
+  d = decodePng(crc);
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.error, TSERR_BAD_FORMAT);
+
+  Bytes huge = good;
+  huge[16] = 0;
+  huge[17] = 0;
+  huge[18] = 0x40;
+  huge[19] = 0x01;  // width 16385
+  d = decodePng(huge);
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.error, TSERR_MEMORY);
+
+  Bytes zero = good;
+  zero[16] = zero[17] = zero[18] = zero[19] = 0;
+  d = decodePng(zero);
+  EXPECT_EQ(d.error, TSERR_BAD_FORMAT);
+
+  d = decodePng(good);
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.error, TSERR_NONE);
+
+  std::uint32_t w = 0;
+  std::uint32_t h = 0;
+  EXPECT_EQ(tsReadPNG(nullptr, &w, &h), nullptr);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM);
+}
+
+}  // namespace
