@@ -76,9 +76,9 @@ TEST(WriterFailures, ASourceCannotBeWrittenTo) {
 }
 
 TEST(WriterFailures, AFullDiskIsAlwaysReported) {
-  // A thumbnail fits the stream buffer and fails only at the final flush; the
-  // large picture fails in the middle of the data.
-  const Picture pictures[] = {mixedRgb(180, 140, 3), mixedRgb(700, 500, 4)};
+  // A tiny picture fits the stream's buffer and fails only at the final
+  // flush; a thumbnail fails in the middle of the data.
+  const Picture pictures[] = {mixedRgb(4, 4, 3), mixedRgb(180, 140, 4)};
   for (const Picture& in : pictures) {
     for (const Writer& w : kWriters) {
       ImageStream* full = tsOpenFileSink("/dev/full");
