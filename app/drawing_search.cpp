@@ -1,0 +1,68 @@
+#include "app/drawing_search.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace pictrove {
+namespace {
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool LessIgnoringCase(const FoundFile& a, const FoundFile& b) {
+  const std::size_t n = std::min(a.name.size(), b.name.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(FoldCase(a.name[i]));
+    const auto y = static_cast<unsigned char>(FoldCase(b.name[i]));
+    if (x != y) return x < y;
+  }
+  if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+  return a.name < b.name;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+// Regular file, following a symbolic link; a broken link is not one.
+bool IsRegularFile(int dirFd, const dirent& entry) {
+  if (entry.d_type == DT_REG) return true;
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
+  struct stat st {};
+  if (fstatat(dirFd, entry.d_name, &st, 0) != 0) return false;
+  return S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool MatchesDrawingPattern(const std::string& name) {
+  static constexpr char kSuffix[] = ".dwg";
+  constexpr std::size_t kLength = sizeof kSuffix - 1;
+  if (name.size() < kLength) return false;
+  for (std::size_t i = 0; i < kLength; ++i) {
+    if (FoldCase(name[name.size() - kLength + i]) != kSuffix[i]) return false;
+  }
+  return true;
+}
+
+std::vector<FoundFile> FindDrawingFiles(const std::string& folder) {
+  std::vector<FoundFile> found;
+  if (folder.empty()) return found;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return found;
+  const int dirFd = dirfd(dir);
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name(entry->d_name);
+    if (!MatchesDrawingPattern(name)) continue;
+    if (!IsRegularFile(dirFd, *entry)) continue;
+    found.push_back(FoundFile{JoinPath(folder, name), name});
+  }
+  closedir(dir);
+  std::sort(found.begin(), found.end(), LessIgnoringCase);
+  return found;
+}
+
+}  // namespace pictrove

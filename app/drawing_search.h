@@ -1,0 +1,23 @@
+// The file search of a scan: the drawings of one folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pictrove {
+
+struct FoundFile {
+  std::string path;  // folder + "/" + name, as bytes
+  std::string name;  // the directory entry's name, as bytes
+};
+
+// Every regular file (or link to one) in `folder` whose name ends in ".dwg"
+// in any letter case, sorted by name without regard to ASCII letter case
+// (ties in byte order). Folders, FIFOs, sockets, devices and broken links
+// are left out; they are never opened. An unreadable folder yields nothing.
+std::vector<FoundFile> FindDrawingFiles(const std::string& folder);
+
+// Whether `name` matches "*.dwg" without regard to letter case.
+bool MatchesDrawingPattern(const std::string& name);
+
+}  // namespace pictrove

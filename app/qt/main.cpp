@@ -1,0 +1,55 @@
+// Pictrove: with no arguments the dialog, otherwise the headless command
+// line, which needs no display.
+#include <QApplication>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/preview_app.h"
+#include "app/qt/app_icon.h"
+#include "app/qt/message_boxes.h"
+#include "app/qt/qt_settings_store.h"
+#include "app/qt/qt_startup_host.h"
+#include "app/resource_ids.h"
+#include "app/string_table.h"
+
+namespace {
+
+bool DisplayAvailable() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform != nullptr && platform[0] != '\0') return true;
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace pictrove;
+  const std::string title = LoadAppString(IDS_APP_TITLE);
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (!arguments.empty()) {
+    const CommandLine commandLine(arguments);
+    QtSettingsStore settings(QString::fromStdString(LoadAppString(IDS_REGISTRY_KEY)),
+                             QString::fromStdString(title));
+    return commandLine.Run(settings, std::cout, std::cerr);
+  }
+  if (!DisplayAvailable()) {
+    std::cerr << "pictrove: no display found; the dialog needs a desktop session.\n"
+              << "The same work runs headless, for example: pictrove --export FOLDER\n";
+    return 1;
+  }
+
+  QApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QString::fromStdString(title));
+  QApplication::setWindowIcon(AppIcon());
+  InstallQtMessageBoxHandler();
+
+  QtStartupHost host;
+  PreviewApp theApp(host);
+  theApp.InitInstance();
+  return 0;
+}

@@ -1,0 +1,97 @@
+// The main dialog's window in Qt: template 102's controls, laid out in
+// dialog units, forwarding every event to PreviewDialog and serving it as
+// its DialogView.
+#pragma once
+
+#include <QDialog>
+#include <QMenu>
+#include <map>
+#include <string>
+
+#include "app/dialog_view.h"
+
+class QComboBox;
+
+namespace pictrove {
+
+class AnimationControl;
+class PreviewDialog;
+class SettingsStore;
+class UpDownControl;
+
+class PreviewWindow : public QDialog, public DialogView {
+  Q_OBJECT
+
+ public:
+  explicit PreviewWindow(SettingsStore& settings, QWidget* parent = nullptr);
+  ~PreviewWindow() override;
+
+  // The dialog logic that receives this window's events.
+  void attach(PreviewDialog* logic) { logic_ = logic; }
+
+  // The control with that ID, null before CreateControls.
+  QWidget* control(int id) const;
+  AnimationControl* animation() const { return animation_; }
+  UpDownControl* upDown() const { return upDown_; }
+  // The system-menu stand-in as it would pop up.
+  QMenu* systemMenu() { return &systemMenu_; }
+  // Sends a system-menu command as if chosen from the menu.
+  void sendSysCommand(unsigned command);
+
+  // ---- DialogView ----
+  void CreateControls() override;
+  int RunModal() override;
+  void EndDialog(int result) override;
+  void SetControlText(int id, const std::string& text) override;
+  std::string GetControlText(int id) override;
+  void SetListSelection(int id, int index) override;
+  int GetListSelection(int id) override;
+  std::string GetListItemText(int id, int index) override;
+  void EnableControl(int id, bool enable) override;
+  bool IsControlEnabled(int id) override;
+  void ShowControl(int id, bool show) override;
+  bool IsControlVisible(int id) override;
+  void SetSpinRange(int low, int high) override;
+  void SetSpinPosition(int position) override;
+  bool OpenAnimation(int clipId) override;
+  void PlayAnimation() override;
+  void StopAnimation() override;
+  Rect ControlClientRect(int id) override;
+  void InvalidateRect(const Rect& rect, bool erase) override;
+  void SetIcon(int iconId) override;
+  bool HasSystemMenu() override;
+  void AppendSystemMenuSeparator() override;
+  void AppendSystemMenuItem(unsigned command, const std::string& text) override;
+  void DefaultSysCommand(unsigned command) override;
+  void ShowAboutBox() override;
+  int MessageBox(const std::string& text, unsigned style) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  bool BrowseForFolder(FolderBrowser& browser, std::string& chosenPath) override;
+  int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
+  void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
+  void RunWork(const std::function<void()>& work) override;
+
+ public slots:
+  void reject() override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  template <typename Widget>
+  Widget* addControl(int id, Widget* widget, const QRect& geometry);
+  void showSystemMenu(const QPoint& globalPos);
+
+  SettingsStore& settings_;
+  PreviewDialog* logic_ = nullptr;
+  std::map<int, QWidget*> controls_;
+  QComboBox* output_ = nullptr;
+  AnimationControl* animation_ = nullptr;
+  UpDownControl* upDown_ = nullptr;
+  QMenu systemMenu_;
+  bool working_ = false;
+};
+
+}  // namespace pictrove

@@ -1,0 +1,37 @@
+#include "app/qt/qt_startup_host.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/preview_dialog.h"
+#include "app/qt/message_boxes.h"
+#include "app/qt/preview_window.h"
+#include "app/qt/qt_settings_store.h"
+
+namespace pictrove {
+
+int QtStartupHost::ScreenBitsPerPixel() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen == nullptr ? 0 : screen->depth();
+}
+
+int QtStartupHost::MessageBox(const std::string& text, unsigned style) {
+  return ShowMessageBox(nullptr, text, style);
+}
+
+void QtStartupHost::SetRegistryKey(const std::string& company) {
+  organization_ = QString::fromStdString(company);
+  QCoreApplication::setOrganizationName(organization_);
+}
+
+void QtStartupHost::RunMainDialog() {
+  QtSettingsStore settings(organization_, QCoreApplication::applicationName());
+  PreviewWindow window(settings);
+  PreviewDialog dialog(window);
+  window.attach(&dialog);
+  dialog.DoModal();
+  window.attach(nullptr);
+}
+
+}  // namespace pictrove

@@ -1,0 +1,22 @@
+// Start-up's desktop services in Qt: the primary screen's depth, message
+// boxes, the settings location, and the main dialog in a PreviewWindow.
+#pragma once
+
+#include <QString>
+
+#include "app/startup_host.h"
+
+namespace pictrove {
+
+class QtStartupHost : public StartupHost {
+ public:
+  int ScreenBitsPerPixel() override;
+  int MessageBox(const std::string& text, unsigned style) override;
+  void SetRegistryKey(const std::string& company) override;
+  void RunMainDialog() override;
+
+ private:
+  QString organization_;
+};
+
+}  // namespace pictrove

@@ -1,0 +1,150 @@
+// Thumbnails: the longer side fills 180 x 140, the picture is centred on a
+// white canvas, BMP and PNG previews are told apart by their first bytes.
+#include <gtest/gtest.h>
+
+#include "app/preview_entry.h"
+#include "tests/app/dialog_fixture.h"
+#include "tests/support/bmp_builder.h"
+#include "tests/support/png_builder.h"
+
+namespace apptest {
+namespace {
+
+using namespace pictrove;
+
+constexpr std::uint32_t kInk = 0xC03020;
+
+std::vector<std::uint8_t> SolidBmpFile(int width, int height) {
+  testsupport::BmpSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.bitCount = 24;
+  spec.pixels = testsupport::packRows(width, height, 24, [](int, int) { return kInk; });
+  return testsupport::bmpFileBytes(spec);
+}
+
+// The bounding box of the non-white pixels: left, top, right, bottom
+// (exclusive).
+struct Box {
+  int left = 180, top = 140, right = 0, bottom = 0;
+  bool operator==(const Box&) const = default;
+};
+
+Box PictureBox(const std::vector<std::uint8_t>& rgb) {
+  Box box;
+  for (int y = 0; y < 140; ++y) {
+    for (int x = 0; x < 180; ++x) {
+      if (IsWhite(rgb, x, y)) continue;
+      box.left = std::min(box.left, x);
+      box.top = std::min(box.top, y);
+      box.right = std::max(box.right, x + 1);
+      box.bottom = std::max(box.bottom, y + 1);
+    }
+  }
+  return box;
+}
+
+class ThumbnailTest : public DialogTest {
+ protected:
+  // Builds a thumbnail from a file image into a fresh entry; the entry
+  // joins the dialog's list so that it is freed with it.
+  PreviewEntry& Make(const std::vector<std::uint8_t>& image, bool expected = true) {
+    auto entry = std::make_unique<PreviewEntry>();
+    EXPECT_EQ(dialog.MakeThumbnail(image.data(), static_cast<std::uint32_t>(image.size()), *entry),
+              expected ? TRUE : FALSE);
+    dialog.m_entries.push_back(std::move(entry));
+    return *dialog.m_entries.back();
+  }
+  Box BoxOf(int width, int height) {
+    Make(SolidBmpFile(width, height));
+    const auto rgb = Thumbnail(static_cast<int>(dialog.m_entries.size()) - 1);
+    EXPECT_FALSE(rgb.empty());
+    return PictureBox(rgb);
+  }
+};
+
+TEST_F(ThumbnailTest, LongerSideFillsTheThumbnailCentredOnWhite) {
+  struct Case {
+    int width, height;
+    Box box;
+  };
+  const Case cases[] = {
+      {200, 100, {0, 25, 180, 115}},   // 180 x 90 at (0, 25)
+      {100, 200, {55, 0, 125, 140}},   // 70 x 140 at (55, 0)
+      {64, 64, {20, 0, 160, 140}},     // square: enlarged to 140 x 140 at (20, 0)
+      {39, 20, {1, 24, 180, 116}},     // 179 wide at left 1, 92 high
+      {180, 140, {0, 0, 180, 140}},
+      {1000, 10, {0, 70, 180, 71}},    // 180 x 1 at (0, 70)
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BoxOf(c.width, c.height), c.box) << c.width << " x " << c.height;
+  }
+}
+
+TEST_F(ThumbnailTest, TooTallAWidePictureIsCutEquallyAtTopAndBottom) {
+  // 200 x 190 becomes 180 x 171 placed at top -15: every row is covered.
+  EXPECT_EQ(BoxOf(200, 190), (Box{0, 0, 180, 140}));
+}
+
+TEST_F(ThumbnailTest, HeightOf275ScalesTo139Rows) {
+  const Box box = BoxOf(100, 275);
+  EXPECT_EQ(box.bottom - box.top, 139);
+  EXPECT_EQ(box.top, 1) << "70 - 139 / 2";
+}
+
+TEST_F(ThumbnailTest, PictureIsNeitherMirroredNorFlipped) {
+  testsupport::BmpSpec spec;
+  spec.width = 180;
+  spec.height = 140;
+  spec.bitCount = 24;
+  // Left half red, right half blue; top half light, bottom half dark red.
+  spec.pixels = testsupport::packRows(180, 140, 24, [](int x, int y) -> std::uint32_t {
+    if (x >= 90) return 0x0000FF;
+    return y < 70 ? 0xFF0000 : 0x800000;
+  });
+  Make(testsupport::bmpFileBytes(spec));
+  const auto rgb = Thumbnail(0);
+  EXPECT_EQ(PixelAt(rgb, 10, 10), 0xFF0000u);
+  EXPECT_EQ(PixelAt(rgb, 10, 130), 0x800000u);
+  EXPECT_EQ(PixelAt(rgb, 170, 10), 0x0000FFu);
+}
+
+TEST_F(ThumbnailTest, PngPreviewsAreRecognisedAndDecoded) {
+  testsupport::PngSpec spec;
+  spec.width = 90;
+  spec.height = 45;
+  spec.colourType = testsupport::kPngRgb;
+  spec.sample = [](std::uint32_t, std::uint32_t, int channel) -> std::uint32_t {
+    return channel == 2 ? 200 : 10;
+  };
+  PreviewEntry& entry = Make(testsupport::pngFileBytes(spec));
+  EXPECT_EQ(entry.m_kind, PreviewKind::Png);
+  EXPECT_EQ(entry.m_nPreviewWidth, 90u);
+  EXPECT_EQ(entry.m_nPreviewHeight, 45u);
+  const auto rgb = Thumbnail(0);
+  EXPECT_EQ(PictureBox(rgb), (Box{0, 25, 180, 115}));
+  EXPECT_EQ(PixelAt(rgb, 90, 70), 0x0A0AC8u);
+}
+
+TEST_F(ThumbnailTest, WhatCannotBeDecodedLeavesTheEntryWithoutABitmap) {
+  std::vector<std::uint8_t> pngHeadOnly = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0};
+  const std::vector<std::vector<std::uint8_t>> bad = {
+      {'G', 'I', 'F', '8', '9', 'a', 0, 0},  // neither signature
+      {'B'},
+      pngHeadOnly,
+  };
+  for (const auto& image : bad) {
+    PreviewEntry& entry = Make(image, false);
+    EXPECT_EQ(entry.m_bitmap->GetSafeHandle(), nullptr);
+    EXPECT_EQ(entry.m_nPreviewWidth, 0u);
+  }
+  PreviewEntry entry;
+  entry.m_bitmap.reset();
+  const auto good = SolidBmpFile(4, 4);
+  EXPECT_FALSE(dialog.MakeThumbnail(good.data(), static_cast<std::uint32_t>(good.size()), entry))
+      << "no bitmap object";
+  EXPECT_FALSE(dialog.MakeThumbnail(nullptr, 10, *dialog.m_entries.front()));
+}
+
+}  // namespace
+}  // namespace apptest
