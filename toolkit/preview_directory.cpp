@@ -10,7 +10,6 @@ constexpr const char* kVersions[kVersionCount] = {
     "AC1015", "AC1018", "AC1021", "AC1024", "AC1027", "AC1032",
 };
 
-constexpr std::int32_t kLocatorOffset = 13;
 constexpr std::int64_t kSentinelBytes = 16;
 constexpr std::int64_t kDirectoryFixedBytes = kSentinelBytes + 4 + 1;
 
