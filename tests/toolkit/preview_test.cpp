@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -391,4 +392,17 @@ TEST_F(PreviewTest, NoMemoryForTheTransferBufferFailsWith134) {
 TEST(PreviewWithoutToolkit, ReportsNothingAndDoesNotCrash) {
   EXPECT_EQ(PreviewImageSize("/nonexistent/drawing.dwg"), 0u);
   EXPECT_EQ(ExtractPreviewImage("/nonexistent/drawing.dwg", nullptr, 0, nullptr), 0);
+}
+
+// Found by fuzzing: a BMP entry may start at 0 and cover nearly the whole
+// file, so the image (data + 14) is larger than the drawing itself.
+TEST_F(PreviewTest, FuzzBitmapEntryCoveringTheWholeFile) {
+  constexpr std::int32_t kFileBytes = 115;
+  const Bytes drawing = DwgBuilder("AC1024").rawEntry(2, 0, kFileBytes - 1).padTo(kFileBytes).bytes();
+  const std::string path = write(drawing);
+  EXPECT_EQ(PreviewImageSize(path.c_str()), kFileBytes - 1 + 14u);
+  const Extraction got = extract(path);
+  ASSERT_EQ(got.result, 1);
+  EXPECT_EQ(got.length, kFileBytes - 1 + 14u);
+  EXPECT_TRUE(std::equal(drawing.begin(), drawing.end() - 1, got.image.begin() + 14));
 }
