@@ -11,7 +11,7 @@
 namespace {
 
 using testsupport::BmpSpec;
-using testsupport::PngSpec;
+using testsupport::PngPicture;
 
 void save(const std::string& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(dir + "/" + name, std::ios::binary | std::ios::trunc);
@@ -77,7 +77,7 @@ void pngSeeds(const std::string& dir) {
                         {"rgba8", 6, 8},  {"rgba16", 6, 16}};
   for (const Kind& k : kinds) {
     for (bool interlaced : {false, true}) {
-      PngSpec s;
+      PngPicture s;
       s.width = 11;
       s.height = 7;
       s.colourType = k.colour;

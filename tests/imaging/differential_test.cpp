@@ -72,7 +72,7 @@ int maxDifference(const Bytes& a, const Bytes& b) {
 
 struct BmpCase {
   std::string name;
-  testsupport::BmpSpec spec;
+  testsupport::BmpSpec picture;
 };
 
 std::vector<BmpCase> bmpCases() {
@@ -126,7 +126,7 @@ std::vector<BmpCase> bmpCases() {
 
 TEST(Differential, BitmapsDecodeAsQtDecodesThem) {
   for (const BmpCase& c : bmpCases()) {
-    const Bytes file = testsupport::bmpFileBytes(c.spec);
+    const Bytes file = testsupport::bmpFileBytes(c.picture);
     const auto ours = imagingtest::decodeBmp(file);
     ASSERT_TRUE(ours.ok) << c.name;
     EXPECT_EQ(ours.error, TSERR_NONE) << c.name;
@@ -156,7 +156,7 @@ TEST(Differential, PngsDecodeAsQtDecodesThem) {
       {"grey+alpha 8", testsupport::kPngGreyAlpha, 8, 25, 25, false, true},
   };
   for (const Case& c : cases) {
-    testsupport::PngSpec s;
+    testsupport::PngPicture s;
     s.width = c.w;
     s.height = c.h;
     s.colourType = c.colour;

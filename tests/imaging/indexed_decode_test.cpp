@@ -15,7 +15,7 @@ using imagingtest::decodeBmp;
 using testsupport::BmpSpec;
 using Bytes = std::vector<std::uint8_t>;
 
-BmpSpec indexedSpec(int w, int h, int bits, int colours) {
+BmpSpec indexedPicture(int w, int h, int bits, int colours) {
   BmpSpec s;
   s.width = w;
   s.height = h;
@@ -38,11 +38,11 @@ TEST(ReadIndexed, DepthMustCoverTheBitCount) {
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_DEPTH) << "24 bits cannot become indexes";
 
-  d = decodeBmp(testsupport::bmpFileBytes(indexedSpec(4, 1, 8, 4)), 1);
+  d = decodeBmp(testsupport::bmpFileBytes(indexedPicture(4, 1, 8, 4)), 1);
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_DEPTH) << "8 bits do not fit depth 1";
 
-  const Bytes file = testsupport::bmpFileBytes(indexedSpec(4, 1, 8, 4));
+  const Bytes file = testsupport::bmpFileBytes(indexedPicture(4, 1, 8, 4));
   ImageStream* source = tsOpenMemorySource(file.data(), static_cast<std::uint32_t>(file.size()));
   std::uint32_t w = 0;
   std::uint32_t h = 0;
@@ -52,12 +52,12 @@ TEST(ReadIndexed, DepthMustCoverTheBitCount) {
 }
 
 TEST(ReadIndexed, FourBitsUnpackToOneIndexPerPixelAndTheTableIsPadded) {
-  const auto d = decodeBmp(testsupport::bmpFileBytes(indexedSpec(5, 2, 4, 16)), 8);
+  const auto d = decodeBmp(testsupport::bmpFileBytes(indexedPicture(5, 2, 4, 16)), 8);
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.error, TSERR_NONE);
   EXPECT_EQ(d.pixels, (Bytes{0, 1, 2, 3, 4, 2, 3, 4, 5, 6}));
   EXPECT_EQ(d.table[4 * 15], 255) << "entry 15 as read";
-  BmpSpec few = indexedSpec(3, 1, 8, 3);
+  BmpSpec few = indexedPicture(3, 1, 8, 3);
   few.palette = {0x102030, 0xFFFFFF, 0x808080};
   const auto f = decodeBmp(testsupport::bmpFileBytes(few), 8);
   ASSERT_TRUE(f.ok);
@@ -68,7 +68,7 @@ TEST(ReadIndexed, FourBitsUnpackToOneIndexPerPixelAndTheTableIsPadded) {
 }
 
 TEST(ReadIndexed, OneBitAtDepthOneKeepsPackedRows) {
-  BmpSpec s = indexedSpec(10, -3, 1, 2);  // top-down, 2 packed bytes a row
+  BmpSpec s = indexedPicture(10, -3, 1, 2);  // top-down, 2 packed bytes a row
   const auto d = decodeBmp(testsupport::bmpFileBytes(s), 1);
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.width, 10u);
@@ -85,19 +85,19 @@ TEST(ReadIndexed, OneBitAtDepthOneKeepsPackedRows) {
 }
 
 TEST(ReadIndexed, BadLayoutsAndShortRows) {
-  BmpSpec masked = indexedSpec(4, 1, 8, 4);
+  BmpSpec masked = indexedPicture(4, 1, 8, 4);
   masked.compression = 3;
   auto d = decodeBmp(testsupport::bmpFileBytes(masked), 8);
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_BAD_FORMAT);
 
-  BmpSpec overlap = indexedSpec(4, 1, 8, 4);
+  BmpSpec overlap = indexedPicture(4, 1, 8, 4);
   overlap.pixelOffset = 14 + 40 + 8;  // inside the table
   d = decodeBmp(testsupport::bmpFileBytes(overlap), 8);
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_BAD_FORMAT);
 
-  BmpSpec many = indexedSpec(4, 2, 8, 4);
+  BmpSpec many = indexedPicture(4, 2, 8, 4);
   many.palette = testsupport::greyPalette(400);
   many.coloursUsed = 400;
   Bytes file = testsupport::bmpFileBytes(many);

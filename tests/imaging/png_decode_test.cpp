@@ -14,11 +14,11 @@ namespace {
 
 using imagingtest::decodePng;
 using imagingtest::rgbAt;
-using testsupport::PngSpec;
+using testsupport::PngPicture;
 using Bytes = std::vector<std::uint8_t>;
 
-PngSpec spec(int colour, int depth, std::uint32_t w = 3, std::uint32_t h = 2) {
-  PngSpec s;
+PngPicture picture(int colour, int depth, std::uint32_t w = 3, std::uint32_t h = 2) {
+  PngPicture s;
   s.width = w;
   s.height = h;
   s.colourType = colour;
@@ -27,7 +27,7 @@ PngSpec spec(int colour, int depth, std::uint32_t w = 3, std::uint32_t h = 2) {
 }
 
 TEST(ReadPng, TrueColourAndGreyExpandToEightBitRgb) {
-  PngSpec rgb = spec(testsupport::kPngRgb, 8);
+  PngPicture rgb = picture(testsupport::kPngRgb, 8);
   rgb.sample = [](std::uint32_t x, std::uint32_t y, int c) { return x * 40 + y * 100 + c * 7; };
   auto d = decodePng(testsupport::pngFileBytes(rgb));
   ASSERT_TRUE(d.ok);
@@ -36,7 +36,7 @@ TEST(ReadPng, TrueColourAndGreyExpandToEightBitRgb) {
   EXPECT_EQ(d.height, 2u);
   EXPECT_EQ(rgbAt(d.pixels, 3, 2, 1), (180u << 16) | (187u << 8) | 194u);
 
-  PngSpec rgb16 = spec(testsupport::kPngRgb, 16, 1, 1);
+  PngPicture rgb16 = picture(testsupport::kPngRgb, 16, 1, 1);
   rgb16.sample = [](std::uint32_t, std::uint32_t, int c) { return c == 0 ? 0xFFFFu : c == 1 ? 0x8080u : 0x0101u; };
   d = decodePng(testsupport::pngFileBytes(rgb16));
   ASSERT_TRUE(d.ok);
@@ -44,7 +44,7 @@ TEST(ReadPng, TrueColourAndGreyExpandToEightBitRgb) {
 
   // Grey at 1, 2 and 4 bits scales its levels to 0..255.
   for (int depth : {1, 2, 4}) {
-    PngSpec grey = spec(testsupport::kPngGrey, depth, 2, 1);
+    PngPicture grey = picture(testsupport::kPngGrey, depth, 2, 1);
     const std::uint32_t top = (1u << depth) - 1;
     grey.sample = [top](std::uint32_t x, std::uint32_t, int) { return x == 0 ? 0u : top; };
     d = decodePng(testsupport::pngFileBytes(grey));
@@ -54,7 +54,7 @@ TEST(ReadPng, TrueColourAndGreyExpandToEightBitRgb) {
 }
 
 TEST(ReadPng, PaletteImagesLookUpTheirColours) {
-  PngSpec pal = spec(testsupport::kPngPalette, 4, 4, 1);
+  PngPicture pal = picture(testsupport::kPngPalette, 4, 4, 1);
   pal.palette = {0xFF0000, 0x00FF00, 0x0000FF};
   pal.sample = [](std::uint32_t x, std::uint32_t, int) { return x % 3; };
   const auto d = decodePng(testsupport::pngFileBytes(pal));
@@ -65,7 +65,7 @@ TEST(ReadPng, PaletteImagesLookUpTheirColours) {
 }
 
 TEST(ReadPng, TransparencyIsCompositedOverWhite) {
-  PngSpec rgba = spec(testsupport::kPngRgba, 8, 3, 1);
+  PngPicture rgba = picture(testsupport::kPngRgba, 8, 3, 1);
   rgba.sample = [](std::uint32_t x, std::uint32_t, int c) {
     const std::uint32_t alpha[] = {255, 0, 128};
     return c == 3 ? alpha[x] : (c == 0 ? 200u : 0u);
@@ -77,7 +77,7 @@ TEST(ReadPng, TransparencyIsCompositedOverWhite) {
   // 128/255 of (200, 0, 0) over white, rounded: 227.4 -> 227 and 127.0 -> 127.
   EXPECT_EQ(rgbAt(d.pixels, 3, 2, 0), (227u << 16) | (127u << 8) | 127u);
 
-  PngSpec pal = spec(testsupport::kPngPalette, 8, 2, 1);
+  PngPicture pal = picture(testsupport::kPngPalette, 8, 2, 1);
   pal.palette = {0x000000, 0x123456};
   pal.paletteAlpha = {0};  // entry 0 transparent, entry 1 opaque
   pal.sample = [](std::uint32_t x, std::uint32_t, int) { return x; };
@@ -85,14 +85,14 @@ TEST(ReadPng, TransparencyIsCompositedOverWhite) {
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.pixels, (Bytes{255, 255, 255, 0x12, 0x34, 0x56}));
 
-  PngSpec grey = spec(testsupport::kPngGrey, 8, 2, 1);
+  PngPicture grey = picture(testsupport::kPngGrey, 8, 2, 1);
   grey.transparentColour = std::array<std::uint16_t, 3>{40, 0, 0};
   grey.sample = [](std::uint32_t x, std::uint32_t, int) { return x == 0 ? 40u : 41u; };
   d = decodePng(testsupport::pngFileBytes(grey));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.pixels, (Bytes{255, 255, 255, 41, 41, 41}));
 
-  PngSpec ga = spec(testsupport::kPngGreyAlpha, 16, 1, 1);
+  PngPicture ga = picture(testsupport::kPngGreyAlpha, 16, 1, 1);
   ga.sample = [](std::uint32_t, std::uint32_t, int c) { return c == 0 ? 0u : 0u; };
   d = decodePng(testsupport::pngFileBytes(ga));
   ASSERT_TRUE(d.ok);
@@ -101,7 +101,7 @@ TEST(ReadPng, TransparencyIsCompositedOverWhite) {
 
 TEST(ReadPng, InterlacedImagesMatchTheirPlainTwins) {
   for (int colour : {testsupport::kPngRgb, testsupport::kPngRgba, testsupport::kPngPalette}) {
-    PngSpec s = spec(colour, 8, 13, 11);
+    PngPicture s = picture(colour, 8, 13, 11);
     if (colour == testsupport::kPngPalette) s.palette = testsupport::greyPalette(256);
     s.sample = [](std::uint32_t x, std::uint32_t y, int c) { return (x * 31 + y * 17 + c * 5) % 256; };
     const auto plain = decodePng(testsupport::pngFileBytes(s));
@@ -114,7 +114,7 @@ TEST(ReadPng, InterlacedImagesMatchTheirPlainTwins) {
 }
 
 TEST(ReadPng, ErrorsAreToldApart) {
-  PngSpec s = spec(testsupport::kPngRgb, 8, 20, 20);
+  PngPicture s = picture(testsupport::kPngRgb, 8, 20, 20);
   s.sample = [](std::uint32_t x, std::uint32_t y, int c) { return (x * 7 + y * 3 + c) * 97 % 256; };
   const Bytes good = testsupport::pngFileBytes(s);
 

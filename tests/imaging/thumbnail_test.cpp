@@ -80,14 +80,14 @@ Thumbnail makeThumbnail(const std::vector<std::uint8_t>& file) {
 
 // A 24-bit picture whose every pixel is dark and tells its own position.
 std::vector<std::uint8_t> positionalBmp(int w, int h) {
-  testsupport::BmpSpec spec;
-  spec.width = w;
-  spec.height = h;
-  spec.bitCount = 24;
-  spec.pixels = testsupport::packRows(w, h, 24, [](int x, int y) {
+  testsupport::BmpSpec picture;
+  picture.width = w;
+  picture.height = h;
+  picture.bitCount = 24;
+  picture.pixels = testsupport::packRows(w, h, 24, [](int x, int y) {
     return static_cast<std::uint32_t>(((x & 0x7F) << 16) | ((y & 0x7F) << 8) | 0x10);
   });
-  return testsupport::bmpFileBytes(spec);
+  return testsupport::bmpFileBytes(picture);
 }
 
 std::uint32_t at(const std::vector<std::uint8_t>& img, std::uint32_t width, std::int64_t x, std::int64_t y) {

@@ -19,19 +19,19 @@ void onWarning(png_structp, png_const_charp) {}
 
 // The setjmp frame: nothing here has a destructor. Rows are passed in
 // already packed.
-bool writeWithLibpng(png_structp png, png_infop info, const PngSpec& spec,
+bool writeWithLibpng(png_structp png, png_infop info, const PngPicture& picture,
                      const std::vector<png_color>& palette, const png_color_16* trnsColour,
                      png_bytepp rows) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, picture.width, picture.height, picture.bitDepth, picture.colourType,
+               picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!palette.empty()) {
     png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   }
-  if (!spec.paletteAlpha.empty() || trnsColour != nullptr) {
-    png_set_tRNS(png, info, spec.paletteAlpha.empty() ? nullptr : spec.paletteAlpha.data(),
-                 static_cast<int>(spec.paletteAlpha.size()), trnsColour);
+  if (!picture.paletteAlpha.empty() || trnsColour != nullptr) {
+    png_set_tRNS(png, info, picture.paletteAlpha.empty() ? nullptr : picture.paletteAlpha.data(),
+                 static_cast<int>(picture.paletteAlpha.size()), trnsColour);
   }
   png_write_info(png, info);
   png_write_image(png, rows);
@@ -68,17 +68,17 @@ int pngChannels(int colourType) {
   }
 }
 
-std::vector<std::uint8_t> pngFileBytes(const PngSpec& spec) {
-  if (!spec.sample) throw std::invalid_argument("pngFileBytes: no sample function");
-  const int channels = pngChannels(spec.colourType);
+std::vector<std::uint8_t> pngFileBytes(const PngPicture& picture) {
+  if (!picture.sample) throw std::invalid_argument("pngFileBytes: no sample function");
+  const int channels = pngChannels(picture.colourType);
   const std::size_t rowBytes =
-      (static_cast<std::size_t>(spec.width) * channels * spec.bitDepth + 7) / 8;
-  std::vector<std::vector<std::uint8_t>> rows(spec.height, std::vector<std::uint8_t>(rowBytes, 0));
-  for (std::uint32_t y = 0; y < spec.height; ++y) {
-    for (std::uint32_t x = 0; x < spec.width; ++x) {
+      (static_cast<std::size_t>(picture.width) * channels * picture.bitDepth + 7) / 8;
+  std::vector<std::vector<std::uint8_t>> rows(picture.height, std::vector<std::uint8_t>(rowBytes, 0));
+  for (std::uint32_t y = 0; y < picture.height; ++y) {
+    for (std::uint32_t x = 0; x < picture.width; ++x) {
       for (int c = 0; c < channels; ++c) {
-        putSample(rows[y], static_cast<std::size_t>(x) * channels + c, spec.bitDepth,
-                  spec.sample(x, y, c));
+        putSample(rows[y], static_cast<std::size_t>(x) * channels + c, picture.bitDepth,
+                  picture.sample(x, y, c));
       }
     }
   }
@@ -86,16 +86,16 @@ std::vector<std::uint8_t> pngFileBytes(const PngSpec& spec) {
   for (auto& r : rows) rowPointers.push_back(r.data());
 
   std::vector<png_color> palette;
-  for (std::uint32_t c : spec.palette) {
+  for (std::uint32_t c : picture.palette) {
     palette.push_back({static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8),
                        static_cast<png_byte>(c)});
   }
   png_color_16 trns{};
-  if (spec.transparentColour) {
-    trns.gray = (*spec.transparentColour)[0];
-    trns.red = (*spec.transparentColour)[0];
-    trns.green = (*spec.transparentColour)[1];
-    trns.blue = (*spec.transparentColour)[2];
+  if (picture.transparentColour) {
+    trns.gray = (*picture.transparentColour)[0];
+    trns.red = (*picture.transparentColour)[0];
+    trns.green = (*picture.transparentColour)[1];
+    trns.blue = (*picture.transparentColour)[2];
   }
 
   std::vector<std::uint8_t> out;
@@ -107,8 +107,8 @@ std::vector<std::uint8_t> pngFileBytes(const PngSpec& spec) {
     throw std::runtime_error("pngFileBytes: no info struct");
   }
   png_set_write_fn(png, &out, appendBytes, noFlush);
-  const bool ok = writeWithLibpng(png, info, spec, palette,
-                                  spec.transparentColour ? &trns : nullptr, rowPointers.data());
+  const bool ok = writeWithLibpng(png, info, picture, palette,
+                                  picture.transparentColour ? &trns : nullptr, rowPointers.data());
   png_destroy_write_struct(&png, &info);
   if (!ok) throw std::runtime_error("pngFileBytes: libpng refused the picture");
   return out;

@@ -20,7 +20,7 @@ enum PngColour : int {
   kPngRgba = 6,
 };
 
-struct PngSpec {
+struct PngPicture {
   std::uint32_t width = 4;
   std::uint32_t height = 2;
   int colourType = kPngRgb;
@@ -35,8 +35,8 @@ struct PngSpec {
   std::optional<std::array<std::uint16_t, 3>> transparentColour;  // tRNS: grey in [0], or RGB
 };
 
-// The whole file. Throws std::runtime_error when libpng refuses the spec.
-std::vector<std::uint8_t> pngFileBytes(const PngSpec& spec);
+// The whole file. Throws std::runtime_error when libpng refuses the picture.
+std::vector<std::uint8_t> pngFileBytes(const PngPicture& picture);
 
 // Channels per pixel of a colour type.
 int pngChannels(int colourType);
