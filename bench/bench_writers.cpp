@@ -81,13 +81,23 @@ const std::vector<std::uint8_t>& picture(int which) {
   return which == 0 ? drawing : noise;
 }
 
-std::string scratchFile(const char* name) {
-  static const std::string dir = [] {
+// A scratch folder for the run; each benchmark removes its own file, and the
+// folder goes when the program ends.
+struct ScratchDir {
+  std::string path;
+  ScratchDir() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/pictrove-bench-XXXXXX";
-    return mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
-  }();
-  return dir + "/" + name;
+    path = std::string(base != nullptr && *base ? base : "/tmp") + "/pictrove-bench-XXXXXX";
+    if (mkdtemp(path.data()) == nullptr) path.clear();
+  }
+  ~ScratchDir() {
+    if (!path.empty()) rmdir(path.c_str());
+  }
+};
+
+std::string scratchFile(const char* name) {
+  static const ScratchDir dir;
+  return (dir.path.empty() ? std::string("/tmp") : dir.path) + "/" + name;
 }
 
 using WriteFn = std::uint32_t (*)(ImageStream*, const std::uint8_t*);
