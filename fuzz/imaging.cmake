@@ -7,8 +7,9 @@ target_link_libraries(fuzz_read_bmp PRIVATE imaging)
 target_link_options(fuzz_read_bmp PRIVATE -fsanitize=fuzzer)
 pictrove_warnings(fuzz_read_bmp)
 
+find_package(ZLIB REQUIRED)
 add_executable(fuzz_read_png ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_read_png.cpp)
-target_link_libraries(fuzz_read_png PRIVATE imaging)
+target_link_libraries(fuzz_read_png PRIVATE imaging ZLIB::ZLIB)
 target_link_options(fuzz_read_png PRIVATE -fsanitize=fuzzer)
 pictrove_warnings(fuzz_read_png)
 

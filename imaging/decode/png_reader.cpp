@@ -26,6 +26,11 @@ constexpr std::size_t kPeekBytes = 24;
 // Ancillary chunks kept in memory, and the largest chunk libpng may allocate.
 constexpr png_uint_32 kChunkCacheMax = 128;
 constexpr png_alloc_size_t kChunkMallocMax = 8u * 1024u * 1024u;
+// The largest block libpng itself may take. Its row buffers stay far below
+// this even at the widest picture allowed; only a chunk claiming a huge
+// length would ask for more (libpng does not hold every chunk to the limit
+// above), and such a request is refused rather than zero-filled.
+constexpr png_alloc_size_t kLibpngBlockMax = kChunkMallocMax + 64u * 1024u;
 
 struct PngSession {
   StreamRef* stream = nullptr;
@@ -47,7 +52,7 @@ void onError(png_structp png, png_const_charp /*message*/) { png_longjmp(png, 1)
 void onWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
 png_voidp onMalloc(png_structp png, png_alloc_size_t size) {
-  void* p = std::malloc(size);
+  void* p = size <= kLibpngBlockMax ? std::malloc(size) : nullptr;
   if (p == nullptr) static_cast<PngSession*>(png_get_mem_ptr(png))->outOfMemory = true;
   return p;
 }
@@ -80,12 +85,13 @@ std::uint8_t overWhite(std::uint8_t c, std::uint8_t alpha) {
 // whatever the session holds.
 int readWithLibpng(PngSession& s, png_structp png, png_infop info) {
   if (setjmp(png_jmpbuf(png))) {
-    if (s.outOfMemory) return TSERR_MEMORY;
-    return s.shortRead ? TSERR_READ : TSERR_BAD_FORMAT;
+    if (s.shortRead) return TSERR_READ;
+    return s.outOfMemory ? TSERR_MEMORY : TSERR_BAD_FORMAT;
   }
   png_set_sig_bytes(png, static_cast<int>(kSignatureBytes));
   s.peekPosition = kSignatureBytes;
   png_read_info(png, info);
+  if (s.outOfMemory) return TSERR_MEMORY;
 
   png_uint_32 width = 0;
   png_uint_32 height = 0;
@@ -117,6 +123,9 @@ int readWithLibpng(PngSession& s, png_structp png, png_infop info) {
   for (int pass = 0; pass < passes; ++pass) {
     for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, s.image + stride * y, nullptr);
   }
+  // libpng skips a chunk it could not allocate and carries on; the picture
+  // is refused all the same, as too large.
+  if (s.outOfMemory) return TSERR_MEMORY;
   // Trailing chunks are not needed: the pixels are complete.
   s.width = width;
   s.height = height;

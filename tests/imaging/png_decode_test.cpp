@@ -2,6 +2,7 @@
 // white, interlacing, and the error codes for bad, short and huge files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -156,6 +157,37 @@ TEST(ReadPng, ErrorsAreToldApart) {
   std::uint32_t h = 0;
   EXPECT_EQ(tsReadPNG(nullptr, &w, &h), nullptr);
   EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM);
+}
+
+// Found by fuzzing: a palette picture followed by a suggested-palette chunk
+// that claims a gigabyte. libpng does not hold that chunk to its chunk limit
+// and zero-filled a gigabyte before finding the data missing.
+TEST(ReadPng, ChunkClaimingAGigabyteIsNeitherAllocatedNorWaitedFor) {
+  PngPicture pal = picture(testsupport::kPngPalette, 1, 11, 7);
+  pal.palette = {0x000000, 0xFFFFFF};
+  pal.sample = [](std::uint32_t x, std::uint32_t y, int) { return (x + y) % 2; };
+  const Bytes base = testsupport::pngFileBytes(pal);
+  Bytes claim(40, 0);
+  claim[0] = 'E';
+  const auto cut = decodePng(testsupport::withChunkAfterHeader(base, "sPLT", claim, 0x40000006u));
+  EXPECT_FALSE(cut.ok);
+  EXPECT_EQ(cut.error, TSERR_READ);
+
+  // Present in full but above the chunk limit, it makes the picture too large.
+  Bytes big(9u * 1024u * 1024u, 1);
+  const char name[] = "big";
+  std::copy(name, name + sizeof name, big.begin());
+  big[sizeof name] = 8;  // sample depth
+  const auto full = decodePng(testsupport::withChunkAfterHeader(base, "sPLT", big));
+  EXPECT_FALSE(full.ok);
+  EXPECT_EQ(full.error, TSERR_MEMORY);
+
+  // A small one is read past as usual.
+  Bytes small = {'p', 0, 8, 1, 2, 3, 4, 0, 5};
+  const auto fine = decodePng(testsupport::withChunkAfterHeader(base, "sPLT", small));
+  ASSERT_TRUE(fine.ok);
+  EXPECT_EQ(fine.error, TSERR_NONE);
+  EXPECT_EQ(fine.width, 11u);
 }
 
 }  // namespace

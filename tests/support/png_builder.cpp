@@ -1,7 +1,9 @@
 #include "tests/support/png_builder.h"
 
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <stdexcept>
 #include <string>
@@ -54,6 +56,27 @@ void putSample(std::vector<std::uint8_t>& row, std::size_t index, int depth, std
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> withChunkAfterHeader(const std::vector<std::uint8_t>& png,
+                                               const char (&type)[5],
+                                               const std::vector<std::uint8_t>& data,
+                                               std::optional<std::uint32_t> declaredLength) {
+  constexpr std::size_t kAfterHeader = 8 + 8 + 13 + 4;  // signature, IHDR chunk
+  if (png.size() < kAfterHeader) throw std::invalid_argument("withChunkAfterHeader: too short");
+  std::vector<std::uint8_t> chunk;
+  const std::uint32_t length = declaredLength.value_or(static_cast<std::uint32_t>(data.size()));
+  for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<std::uint8_t>(length >> shift));
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  const uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
+  for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<std::uint8_t>(crc >> shift));
+  std::vector<std::uint8_t> out(png.size() + chunk.size());
+  const auto split = png.begin() + kAfterHeader;
+  auto next = std::copy(png.begin(), split, out.begin());
+  next = std::copy(chunk.begin(), chunk.end(), next);
+  std::copy(split, png.end(), next);
+  return out;
+}
 
 int pngChannels(int colourType) {
   switch (colourType) {

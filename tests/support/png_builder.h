@@ -38,6 +38,14 @@ struct PngPicture {
 // The whole file. Throws std::runtime_error when libpng refuses the picture.
 std::vector<std::uint8_t> pngFileBytes(const PngPicture& picture);
 
+// The file with one more chunk right after IHDR. `declaredLength` goes into
+// the chunk's length field (the data's size when unset), so that a chunk can
+// claim more than it holds; the CRC covers the type and the data given.
+std::vector<std::uint8_t> withChunkAfterHeader(const std::vector<std::uint8_t>& png,
+                                               const char (&type)[5],
+                                               const std::vector<std::uint8_t>& data,
+                                               std::optional<std::uint32_t> declaredLength = {});
+
 // Channels per pixel of a colour type.
 int pngChannels(int colourType);
 
