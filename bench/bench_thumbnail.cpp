@@ -1,18 +1,25 @@
 // The thumbnail of a drawing preview, step by step as the application builds
-// it, from 8-bit bitmaps of the sizes real previews have (256 x 102 and
-// 672 x 448), and the capture of the finished thumbnail back to RGB.
+// it, from the 8-bit previews of two real drawings (256 x 102 and 672 x 448;
+// synthetic ones of the same size when the drawings are absent), and the
+// capture of the finished thumbnail back to RGB.
 //
 //   bench_thumbnail --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "imaging/tessera.h"
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
+#include "app/init_data_stream.h"
 #include "tests/support/bmp_builder.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/preview.h"
+#include "toolkit/startup.h"
 
 namespace {
 
@@ -20,8 +27,8 @@ constexpr std::uint32_t kThumbW = 180;
 constexpr std::uint32_t kThumbH = 140;
 
 // An 8-bit preview with a 256-entry table: a white sheet with a frame,
-// diagonals and hatched boxes.
-std::vector<std::uint8_t> previewBmp(int w, int h) {
+// diagonals and hatched boxes. Stands in when the real drawings are absent.
+std::vector<std::uint8_t> syntheticPreview(int w, int h) {
   testsupport::BmpSpec s;
   s.width = w;
   s.height = h;
@@ -36,9 +43,40 @@ std::vector<std::uint8_t> previewBmp(int w, int h) {
   return testsupport::bmpFileBytes(s);
 }
 
-const std::vector<std::uint8_t>& preview(int which) {  // 0: 256 x 102, 1: 672 x 448
-  static const std::vector<std::uint8_t> small = previewBmp(256, 102);
-  static const std::vector<std::uint8_t> large = previewBmp(672, 448);
+// The preview the toolkit hands out for a real drawing, empty when the
+// drawing or its preview is not there.
+std::vector<std::uint8_t> realPreview(const char* name) {
+  const std::string dir = testsupport::realDrawingsDir();
+  if (dir.empty()) return {};
+  static bool started = [] {
+    InstallToolkitHooks();
+    std::int16_t error = 0;
+    return ToolkitStart(nullptr, &error) == 1;
+  }();
+  if (!started) return {};
+  const std::string path = dir + "/" + name;
+  const std::uint32_t size = PreviewImageSize(path.c_str());
+  std::vector<std::uint8_t> file(size);
+  std::uint32_t length = 0;
+  if (size == 0 || ExtractPreviewImage(path.c_str(), file.data(), size, &length) != 1) return {};
+  file.resize(length);
+  return file;
+}
+
+std::vector<std::uint8_t> previewOr(const char* drawing, int w, int h) {
+  std::vector<std::uint8_t> file = realPreview(drawing);
+  if (file.empty()) {
+    std::fprintf(stderr, "%s: no real preview, using a synthetic %d x %d one\n", drawing, w, h);
+    return syntheticPreview(w, h);
+  }
+  return file;
+}
+
+// 0: the 256 x 102 preview of r2007-line.dwg; 1: the 672 x 448 one of
+// r2010-large-preview.dwg.
+const std::vector<std::uint8_t>& preview(int which) {
+  static const std::vector<std::uint8_t> small = previewOr("r2007-line.dwg", 256, 102);
+  static const std::vector<std::uint8_t> large = previewOr("r2010-large-preview.dwg", 672, 448);
   return which == 0 ? small : large;
 }
 

@@ -1,0 +1,96 @@
+// The previews of the real drawings, as the toolkit hands them out, decode to
+// the same pixels as Qt's image readers give for the same bytes.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/init_data_stream.h"
+#include "tests/imaging/decode_helpers.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/preview.h"
+#include "toolkit/startup.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QImage qtImage(const Bytes& file) {
+  QImage image;
+  image.loadFromData(QByteArray(reinterpret_cast<const char*>(file.data()),
+                                static_cast<qsizetype>(file.size())));
+  return image;
+}
+
+// Qt's pixels as RGB, composited over white where the picture has alpha.
+Bytes qtRgb(const QImage& image) {
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  Bytes out;
+  for (int y = 0; y < argb.height(); ++y) {
+    for (int x = 0; x < argb.width(); ++x) {
+      const QRgb c = argb.pixel(x, y);
+      const double a = qAlpha(c) / 255.0;
+      for (int v : {qRed(c), qGreen(c), qBlue(c)}) {
+        out.push_back(static_cast<std::uint8_t>(v * a + 255.0 * (1.0 - a) + 0.5));
+      }
+    }
+  }
+  return out;
+}
+
+class RealPreviews : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (testsupport::realDrawingsDir().empty()) GTEST_SKIP() << "no folder of real drawings";
+    InstallToolkitHooks();
+    std::int16_t error = 0;
+    ASSERT_EQ(ToolkitStart(nullptr, &error), 1) << "error " << error;
+  }
+  void TearDown() override { ToolkitStop(); }
+};
+
+TEST_F(RealPreviews, EveryPreviewDecodesAsQtDecodesIt) {
+  int bitmaps = 0;
+  int pngs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(testsupport::realDrawingsDir())) {
+    if (entry.path().extension() != ".dwg") continue;
+    const std::string path = entry.path().string();
+    const std::uint32_t size = PreviewImageSize(path.c_str());
+    if (size == 0) continue;
+    Bytes file(size);
+    std::uint32_t length = 0;
+    ASSERT_EQ(ExtractPreviewImage(path.c_str(), file.data(), size, &length), 1) << path;
+    file.resize(length);
+
+    const bool isBitmap = file.size() > 2 && file[0] == 'B' && file[1] == 'M';
+    const auto ours = isBitmap ? imagingtest::decodeBmp(file) : imagingtest::decodePng(file);
+    ASSERT_TRUE(ours.ok) << path << " error " << ours.error;
+    EXPECT_EQ(ours.error, TSERR_NONE) << path;
+    const QImage theirs = qtImage(file);
+    ASSERT_FALSE(theirs.isNull()) << path << ": Qt could not read it";
+    EXPECT_EQ(ours.width, static_cast<std::uint32_t>(theirs.width())) << path;
+    EXPECT_EQ(ours.height, static_cast<std::uint32_t>(theirs.height())) << path;
+    const Bytes expected = qtRgb(theirs);
+    ASSERT_EQ(ours.pixels.size(), expected.size()) << path;
+    int worst = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      worst = std::max(worst, std::abs(ours.pixels[i] - expected[i]));
+    }
+    // Opaque pictures agree exactly; compositing transparency may round apart by 1.
+    EXPECT_LE(worst, theirs.hasAlphaChannel() ? 1 : 0) << path;
+    (isBitmap ? bitmaps : pngs) += 1;
+  }
+  EXPECT_GE(bitmaps, 6) << "the folder's bitmap previews";
+  EXPECT_GE(pngs, 2) << "the folder's PNG previews";
+  std::printf("compared %d bitmap and %d PNG previews\n", bitmaps, pngs);
+}
+
+}  // namespace
