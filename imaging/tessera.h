@@ -57,15 +57,25 @@ std::int32_t tsGetLastError();
 // Decodes a bitmap file (file header + device-independent bitmap). Requested
 // depth 24 returns an RGB buffer; 1 or 8 returns indexed rows and fills the
 // caller's 1024-byte colour table (blue, green, red, reserved per entry).
+// Neither side may exceed 16384 pixels (TSERR_MEMORY). Data that ends inside
+// the rows still returns the buffer, unread parts as allocated, with
+// TSERR_READ as the last error.
 std::uint8_t* tsReadBMP(ImageStream* source, std::uint32_t* width, std::uint32_t* height,
                         std::int32_t depth, std::uint8_t* colourTable);
-// Decodes a PNG file to an RGB buffer (alpha composited over white).
+// Decodes a PNG file to an RGB buffer (alpha composited over white). Any
+// colour type, bit depth or interlacing. Not a PNG: TSERR_BAD_FORMAT; data
+// cut short: TSERR_READ; a side above 16384 pixels or a chunk too large to
+// hold: TSERR_MEMORY. Every failure returns null.
 std::uint8_t* tsReadPNG(ImageStream* source, std::uint32_t* width, std::uint32_t* height);
-// Reads a device bitmap back as an RGB buffer.
+// Reads a device bitmap back as an RGB buffer, at the colour precision the
+// device keeps. A context without RC_DI_BITMAP (or none): TSERR_DEVICE.
 std::uint8_t* tsCaptureBitmap(HBITMAP bitmap, std::uint32_t* width, std::uint32_t* height,
                               HDC dc, HPALETTE palette);
 
 // ---- Resizing and compositing ---------------------------------------------
+// Bilinear resampling with destination pixel i taken at source position
+// i x (source size / destination size), results truncated: reproducible to
+// the byte. Returns 1, or 0 with the destination untouched.
 int tsResizeImage(const std::uint8_t* source, std::uint32_t sourceWidth,
                   std::uint32_t sourceHeight, std::uint8_t* dest, std::uint32_t destWidth,
                   std::uint32_t destHeight, std::uint32_t channels);
@@ -74,6 +84,8 @@ int tsResizeImage(const std::uint8_t* source, std::uint32_t sourceWidth,
 int tsFillRect(std::uint8_t* buffer, std::uint32_t width, std::uint32_t height,
                std::uint32_t left, std::uint32_t top, std::uint32_t rectWidth,
                std::uint32_t rectHeight, std::uint32_t colour);
+// Copies (opacity 1) or blends `source` onto `dest` at (left, top), clipped
+// to `dest`; opacity is clamped to 0..1. The two buffers must differ.
 int tsOverlayImage(std::uint8_t* dest, std::uint32_t destWidth, std::uint32_t destHeight,
                    const std::uint8_t* source, std::uint32_t sourceWidth,
                    std::uint32_t sourceHeight, std::int32_t left, std::int32_t top,
