@@ -166,7 +166,7 @@ std::vector<std::uint8_t> Dib(const Canvas& picture, int bitCount) {
 }
 
 std::vector<std::uint8_t> Png(const Canvas& picture) {
-  testsupport::PngSpec spec;
+  testsupport::PngPicture spec;
   spec.width = static_cast<std::uint32_t>(picture.width());
   spec.height = static_cast<std::uint32_t>(picture.height());
   spec.colourType = testsupport::kPngRgb;

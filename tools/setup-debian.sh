@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
   qt6-base-dev libgl-dev
-  xvfb xauth imagemagick x11-utils
+  xvfb xauth imagemagick x11-utils xdotool fonts-dejavu-core
   clang libclang-rt-14-dev
 )
 

@@ -13,7 +13,9 @@
 #include <QScreen>
 #include <QShortcut>
 #include <exception>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "app/folder_browser.h"
 #include "app/output_format.h"
@@ -35,6 +37,27 @@ namespace {
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The dialog's own drawing surface for the thumbnail: covers the client
+// area above the group boxes (whose panels would otherwise tint it) and
+// below every control; mouse events pass through it.
+class ThumbnailLayer : public QWidget {
+ public:
+  ThumbnailLayer(QWidget* parent, std::function<void(QPainter&)> paint)
+      : QWidget(parent), paint_(std::move(paint)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setObjectName(QStringLiteral("thumbnailLayer"));
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    paint_(painter);
+  }
+
+ private:
+  std::function<void(QPainter&)> paint_;
+};
 
 QImage::Format FormatOf(int bitsPerPixel) {
   switch (bitsPerPixel) {
@@ -123,7 +146,11 @@ void PreviewWindow::CreateControls() {
                                   du.rect(7, 54, 319, 168));
   previewGroup->setObjectName(QStringLiteral("bitmapPreviews"));
   // Group boxes only frame their controls: keep them beneath, so that they
-  // never take the controls' clicks.
+  // never take the controls' clicks; the thumbnail is drawn between them
+  // and the controls.
+  auto* layer = new ThumbnailLayer(this, [this](QPainter& painter) { paintThumbnail(painter); });
+  layer->setGeometry(0, 0, du.x(333), du.y(250));
+  layer->lower();
   folderGroup->lower();
   previewGroup->lower();
 
@@ -367,12 +394,10 @@ void PreviewWindow::RunWork(const std::function<void()>& work) {
   if (failure) std::rethrow_exception(failure);
 }
 
-void PreviewWindow::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
+void PreviewWindow::paintThumbnail(QPainter& painter) {
   if (logic_ == nullptr) return;
   const ThumbnailPaint thumb = logic_->OnPaint();
   if (!thumb.draw) return;
-  QPainter painter(this);
   const QRect target(thumb.left, thumb.top, kThumbWidth, kThumbHeight);
   DeviceBitmapView view{};
   if (thumb.bitmap != nullptr && GetDeviceBitmapView(thumb.bitmap, &view) &&

@@ -11,6 +11,7 @@
 #include "app/dialog_view.h"
 
 class QComboBox;
+class QPainter;
 
 namespace pictrove {
 
@@ -76,13 +77,13 @@ class PreviewWindow : public QDialog, public DialogView {
   void reject() override;
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   template <typename Widget>
   Widget* addControl(int id, Widget* widget, const QRect& geometry);
   void showSystemMenu(const QPoint& globalPos);
+  void paintThumbnail(QPainter& painter);
 
   SettingsStore& settings_;
   PreviewDialog* logic_ = nullptr;

@@ -1,5 +1,9 @@
 // Start-up's desktop services in Qt: the primary screen's depth, message
 // boxes, the settings location, and the main dialog in a PreviewWindow.
+//
+// Qt draws nothing on a screen of fewer than 16 bits per pixel, so a message
+// box there would wait unseen: on such a screen messages go to standard
+// error instead.
 #pragma once
 
 #include <QString>
@@ -17,6 +21,7 @@ class QtStartupHost : public StartupHost {
 
  private:
   QString organization_;
+  bool screenDrawable_ = true;
 };
 
 }  // namespace pictrove

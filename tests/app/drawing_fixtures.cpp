@@ -35,7 +35,7 @@ std::vector<std::uint8_t> BmpDrawing(int width, int height, std::uint32_t rgb, i
 
 std::vector<std::uint8_t> PngDrawing(int width, int height, std::uint32_t rgb,
                                      const std::string& version) {
-  testsupport::PngSpec spec;
+  testsupport::PngPicture spec;
   spec.width = static_cast<std::uint32_t>(width);
   spec.height = static_cast<std::uint32_t>(height);
   spec.colourType = testsupport::kPngRgb;

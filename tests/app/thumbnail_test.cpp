@@ -110,7 +110,7 @@ TEST_F(ThumbnailTest, PictureIsNeitherMirroredNorFlipped) {
 }
 
 TEST_F(ThumbnailTest, PngPreviewsAreRecognisedAndDecoded) {
-  testsupport::PngSpec spec;
+  testsupport::PngPicture spec;
   spec.width = 90;
   spec.height = 45;
   spec.colourType = testsupport::kPngRgb;

@@ -1,0 +1,169 @@
+// The real program under a virtual X server: the dialog titled "Pictrove"
+// appears, a second instance is refused while it runs, Escape closes it, and
+// the display's depth decides whether it may start.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/app/process_runner.h"
+#include "tests/support/temp_dir.h"
+
+namespace apptest {
+namespace {
+
+const std::string kProgram = PICTROVE_PROGRAM;
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+// An Xvfb server of its own for one test, and a session on it.
+class XvfbSession {
+ public:
+  explicit XvfbSession(int depth) {
+    for (int attempt = 0; attempt < 50 && server_ == nullptr; ++attempt) {
+      const int display = 100 + static_cast<int>((getpid() * 7 + attempt * 13) % 800);
+      if (Exists("/tmp/.X" + std::to_string(display) + "-lock")) continue;
+      display_ = ":" + std::to_string(display);
+      auto server = std::make_unique<ChildProcess>(
+          FindInPath("Xvfb"),
+          std::vector<std::string>{display_, "-screen", "0", "1280x1024x" + std::to_string(depth),
+                                   "-nolisten", "tcp"},
+          Environment{});
+      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+      for (int wait = 0; wait < 200 && server->running() && !Exists(socket); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (server->running() && Exists(socket)) server_ = std::move(server);
+    }
+  }
+  bool up() const { return server_ != nullptr; }
+
+  Environment Env() const {
+    return {{"DISPLAY", display_},
+            {"HOME", home_.path()},
+            {"XDG_CONFIG_HOME", home_.file("config")},
+            {"XDG_RUNTIME_DIR", home_.path()},
+            {"QT_QPA_PLATFORM", "xcb"}};
+  }
+  std::string file(const std::string& name) const { return home_.file(name); }
+
+  // Visible windows named exactly `title`, of process `pid` when given.
+  std::vector<std::string> Windows(const std::string& title, pid_t pid = 0) const {
+    std::vector<std::string> arguments = {"search", "--all", "--onlyvisible", "--name",
+                                          "^" + title + "$"};
+    if (pid > 0) arguments.insert(arguments.begin() + 1, {"--pid", std::to_string(pid)});
+    const ProcessResult result = RunProgram(FindInPath("xdotool"), arguments, Env(), 20);
+    std::vector<std::string> ids;
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);)
+      if (!line.empty()) ids.push_back(line);
+    return ids;
+  }
+  // Waits for a window of `pid` titled `title`; its id or "".
+  std::string WaitForWindow(const std::string& title, pid_t pid, double seconds = 30) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      const auto ids = Windows(title, pid);
+      if (!ids.empty()) return ids.back();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return "";
+  }
+  void Key(const std::string& window, const std::string& key) const {
+    RunProgram(FindInPath("xdotool"), {"key", "--window", window, key}, Env(), 20);
+  }
+  // Presses `key` in `window` until `process` ends (a window that has just
+  // appeared may not take keys yet); its exit code, -1 if it never ends.
+  int KeyUntilExit(const std::string& window, const std::string& key, ChildProcess& process) const {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      Key(window, key);
+      const int code = process.wait(2);
+      if (code != -1 || !process.running()) return code;
+    }
+    return -1;
+  }
+
+ private:
+  testsupport::TempDir home_;
+  std::string display_;
+  std::unique_ptr<ChildProcess> server_;
+};
+
+class XvfbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xdotool"})
+      if (FindInPath(tool).empty()) GTEST_SKIP() << tool << " is not installed";
+  }
+};
+
+TEST_F(XvfbTest, DialogAppearsRefusesASecondInstanceAndClosesOnEscape) {
+  XvfbSession session(24);
+  ASSERT_TRUE(session.up());
+  ChildProcess first(kProgram, {}, session.Env());
+  const std::string window = session.WaitForWindow("Pictrove", first.pid());
+  ASSERT_FALSE(window.empty()) << "no window titled Pictrove";
+
+  // A picture of the screen for whoever looks into the test's output.
+  if (!FindInPath("import").empty()) {
+    const std::string shot = session.file("screen.png");
+    RunProgram(FindInPath("import"), {"-window", "root", shot}, session.Env(), 30);
+    EXPECT_GT(testsupport::readFile(shot).size(), 1000u);
+    if (const char* keep = std::getenv("PICTROVE_SCREENSHOT")) {
+      std::ofstream(keep, std::ios::binary) << std::ifstream(shot, std::ios::binary).rdbuf();
+    }
+  }
+
+  // The second start shows its message (captioned Pictrove) and ends once
+  // it is answered; the first goes on.
+  ChildProcess second(kProgram, {}, session.Env());
+  const std::string refusal = session.WaitForWindow("Pictrove", second.pid());
+  ASSERT_FALSE(refusal.empty()) << "no message from the second instance";
+  EXPECT_TRUE(second.running());
+  EXPECT_NE(refusal, window);
+  EXPECT_EQ(session.KeyUntilExit(refusal, "Return", second), 0);
+  EXPECT_TRUE(first.running());
+
+  EXPECT_EQ(session.KeyUntilExit(window, "Escape", first), 0) << "Escape ends the dialog";
+  std::ifstream settings(session.file("config/Quillory/Pictrove.conf"));
+  const std::string stored(std::istreambuf_iterator<char>(settings), {});
+  EXPECT_NE(stored.find("OutputType=1"), std::string::npos) << stored;
+
+  // Once the first has ended, a new start succeeds.
+  ChildProcess third(kProgram, {}, session.Env());
+  const std::string again = session.WaitForWindow("Pictrove", third.pid());
+  ASSERT_FALSE(again.empty());
+  EXPECT_EQ(session.KeyUntilExit(again, "Escape", third), 0);
+}
+
+TEST_F(XvfbTest, SixteenBitDisplayIsEnough) {
+  XvfbSession session(16);
+  ASSERT_TRUE(session.up());
+  ChildProcess program(kProgram, {}, session.Env());
+  const std::string window = session.WaitForWindow("Pictrove", program.pid());
+  ASSERT_FALSE(window.empty());
+  EXPECT_EQ(session.KeyUntilExit(window, "Escape", program), 0);
+}
+
+TEST_F(XvfbTest, EightBitDisplayIsRefusedWithTheDisplayMessage) {
+  XvfbSession session(8);
+  ASSERT_TRUE(session.up());
+  const std::string errors = session.file("stderr.txt");
+  ChildProcess program(kProgram, {}, session.Env(), errors);
+  EXPECT_EQ(program.wait(30), 0);
+  std::ifstream in(errors);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  EXPECT_NE(text.find("Pictrove requires display settings to be set to High Colour (16 bit) or "
+                      "better.  Please adjust display settings."),
+            std::string::npos)
+      << text;
+}
+
+}  // namespace
+}  // namespace apptest
