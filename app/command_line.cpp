@@ -9,6 +9,7 @@
 #include "app/resource_ids.h"
 #include "app/string_table.h"
 #include "app/text_utils.h"
+#include "platform/gdi.h"
 #include "platform/message_box.h"
 
 namespace pictrove {
@@ -46,6 +47,23 @@ class StderrMessageBoxes {
   ~StderrMessageBoxes() { SetMessageBoxHandler(nullptr); }
   StderrMessageBoxes(const StderrMessageBoxes&) = delete;
   StderrMessageBoxes& operator=(const StderrMessageBoxes&) = delete;
+};
+
+// Sets the graphics' screen depth for one run and puts the old one back.
+class ScreenDepthScope {
+ public:
+  explicit ScreenDepthScope(int bitsPerPixel) {
+    HDC screen = GetDC(nullptr);
+    previous_ = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    SetScreenBitsPerPixel(bitsPerPixel);
+  }
+  ~ScreenDepthScope() { SetScreenBitsPerPixel(previous_); }
+  ScreenDepthScope(const ScreenDepthScope&) = delete;
+  ScreenDepthScope& operator=(const ScreenDepthScope&) = delete;
+
+ private:
+  int previous_ = 32;
 };
 
 }  // namespace
@@ -135,6 +153,9 @@ int CommandLine::Run(SettingsStore& settings, std::ostream& out, std::ostream& e
 
 int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostream& err) const {
   StderrMessageBoxes messageBoxes(err);
+  // No screen to match: thumbnails are held as the 24-bit pictures they are
+  // saved as, a quarter smaller than at 32 bits.
+  ScreenDepthScope depth(24);
   HeadlessView view(settings, err);
   PreviewDialog dialog(view);
   if (dialog.OnCreate() == -1) return kExitToolkitFailed;

@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/settings_store.h"
+#include "platform/gdi.h"
 #include "tests/app/drawing_fixtures.h"
 #include "tests/support/temp_dir.h"
 
@@ -26,6 +27,13 @@ class MemorySettings : public pictrove::SettingsStore {
   }
   void WriteProfileInt(const std::string&, const std::string&, int) override { ++writes; }
 };
+
+int ScreenDepth() {
+  HDC screen = GetDC(nullptr);
+  const int depth = GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  return depth;
+}
 
 struct Result {
   int code;
@@ -100,7 +108,9 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
   dir.write("c.dwg", NoPreviewDrawing());
   dir.write("d.dwg", BrokenPreviewDrawing());
   dir.write("tab\there.dwg", BmpDrawing(10, 20, 0x808080));
+  const int depthBefore = ScreenDepth();
   const Result result = RunPictrove({"--list", dir.path()}, settings);
+  EXPECT_EQ(ScreenDepth(), depthBefore) << "the run puts the screen depth back";
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(result.out,
             "A.dwg\t216x140\tBMP\n"

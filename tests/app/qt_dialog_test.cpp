@@ -192,6 +192,33 @@ TEST_F(QtDialogTest, LayoutFollowsTheTemplate) {
   EXPECT_TRUE(frame.contains(QRect(dialog.m_rcThumb.left, dialog.m_rcThumb.top, 180, 140)));
 }
 
+TEST_F(QtDialogTest, EnterOpensTheFolderBrowser) {
+  Open();
+  bool browsed = false;
+  WhenModal([&browsed](QWidget* modal) {
+    browsed = qobject_cast<FolderBrowserDialog*>(modal) != nullptr;
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  QTest::keyClick(&window, Qt::Key_Return);
+  EXPECT_TRUE(browsed);
+  EXPECT_TRUE(window.isVisible()) << "cancelling the browser changes nothing";
+}
+
+TEST_F(QtDialogTest, CloseBoxAndCloseCommandEndLikeExit) {
+  Open();
+  Control<QComboBox>(IDC_OUTPUT)->setCurrentIndex(4);
+  window.close();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.result(), IDCANCEL);
+  dialog.OnDestroy();
+  EXPECT_EQ(StoredOutputType(), 4);
+
+  window.show();
+  window.sendSysCommand(0xF060);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(window.result(), IDCANCEL);
+}
+
 TEST(DialogUnits, ConvertWithTheFontsBaseUnits) {
   const DialogUnits du(6, 13);
   EXPECT_EQ(du.rect(267, 21, 46, 14), QRect(401, 34, 69, 23));

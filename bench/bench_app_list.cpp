@@ -1,0 +1,139 @@
+// `pictrove --list FOLDER` over 2,000 and 10,000 drawings: copies of the
+// real drawings that carry a preview (generated look-alikes when the shared
+// folder is absent), page cache warmed by a first run.
+//
+// Reported per run: drawings/s over wall time, drawings per CPU second
+// (user + system of the child), the child's peak resident memory, and the
+// resident memory per listed entry above a one-drawing run.
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support/bmp_builder.h"
+#include "tests/support/dwg_builder.h"
+#include "tests/support/png_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+struct RunResult {
+  double wallSeconds = 0;
+  double cpuSeconds = 0;
+  long maxRssKb = 0;
+};
+
+// Runs the program once with its output thrown away.
+RunResult ListOnce(const std::string& folder) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::string program = PICTROVE_PROGRAM;
+  std::string list = "--list";
+  std::string target = folder;
+  char* argv[] = {program.data(), list.data(), target.data(), nullptr};
+  char* envp[] = {nullptr};
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp) != 0)
+    throw std::runtime_error("cannot start " + program);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  RunResult result;
+  result.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  result.maxRssKb = usage.ru_maxrss;
+  return result;
+}
+
+std::vector<std::vector<std::uint8_t>> SourceDrawings() {
+  std::vector<std::vector<std::uint8_t>> drawings;
+  const std::string real = testsupport::realDrawingsDir();
+  if (!real.empty()) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(real.c_str())) {
+      while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dwg") == 0) names.push_back(name);
+      }
+      closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    // Only the drawings that carry a preview: every copy becomes an entry.
+    for (const std::string& name : names) {
+      if (name.find("old") != std::string::npos || name.find("no-") != std::string::npos) continue;
+      drawings.push_back(testsupport::readFile(real + "/" + name));
+    }
+  }
+  if (drawings.empty()) {
+    testsupport::BmpSpec spec;
+    spec.width = 216;
+    spec.height = 140;
+    spec.palette = testsupport::greyPalette(256);
+    spec.pixels = testsupport::packRows(216, 140, 8, [](int x, int y) { return static_cast<std::uint32_t>((x + y) & 0xFF); });
+    drawings.push_back(testsupport::dwgWithDib("AC1015", testsupport::dibBytes(spec)));
+    testsupport::PngPicture png;
+    png.width = 256;
+    png.height = 102;
+    png.sample = [](std::uint32_t x, std::uint32_t y, int c) { return (x * 3 + y * 5 + static_cast<std::uint32_t>(c) * 40) & 0xFF; };
+    drawings.push_back(testsupport::dwgWithPng("AC1032", testsupport::pngFileBytes(png)));
+  }
+  return drawings;
+}
+
+// A folder of `count` drawings, made once per count.
+const testsupport::TempDir& FolderOf(int count) {
+  static std::map<int, std::unique_ptr<testsupport::TempDir>> folders;
+  auto& folder = folders[count];
+  if (!folder) {
+    static const auto sources = SourceDrawings();
+    folder = std::make_unique<testsupport::TempDir>();
+    for (int i = 0; i < count; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "drawing-%05d.dwg", i);
+      folder->write(name, sources[static_cast<std::size_t>(i) % sources.size()]);
+    }
+  }
+  return *folder;
+}
+
+void BM_ListFolder(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const std::string folder = FolderOf(count).path();
+  const RunResult baseline = ListOnce(FolderOf(1).path());
+  ListOnce(folder);  // warm the page cache
+  double cpu = 0;
+  long rss = 0;
+  for (auto _ : state) {
+    const RunResult run = ListOnce(folder);
+    state.SetIterationTime(run.wallSeconds);
+    cpu += run.cpuSeconds;
+    rss = std::max(rss, run.maxRssKb);
+  }
+  const double iterations = static_cast<double>(state.iterations());
+  state.SetItemsProcessed(static_cast<std::int64_t>(count) * state.iterations());
+  state.counters["drawings_per_cpu_s"] = count * iterations / cpu;
+  state.counters["peak_rss_MB"] = static_cast<double>(rss) / 1024.0;
+  state.counters["rss_per_entry_KB"] =
+      static_cast<double>(rss - baseline.maxRssKb) / static_cast<double>(count - 1);
+}
+BENCHMARK(BM_ListFolder)->Arg(2000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
