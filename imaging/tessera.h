@@ -57,15 +57,16 @@ std::int32_t tsGetLastError();
 // Decodes a bitmap file (file header + device-independent bitmap). Requested
 // depth 24 returns an RGB buffer; 1 or 8 returns indexed rows and fills the
 // caller's 1024-byte colour table (blue, green, red, reserved per entry).
-// Neither side may exceed 16384 pixels (TSERR_MEMORY). Data that ends inside
+// Neither side may exceed 16384 pixels, nor the picture 4096 x 4096 pixels
+// in all (TSERR_MEMORY). Data that ends inside
 // the rows still returns the buffer, unread parts as allocated, with
 // TSERR_READ as the last error.
 std::uint8_t* tsReadBMP(ImageStream* source, std::uint32_t* width, std::uint32_t* height,
                         std::int32_t depth, std::uint8_t* colourTable);
 // Decodes a PNG file to an RGB buffer (alpha composited over white). Any
 // colour type, bit depth or interlacing. Not a PNG: TSERR_BAD_FORMAT; data
-// cut short: TSERR_READ; a side above 16384 pixels or a chunk too large to
-// hold: TSERR_MEMORY. Every failure returns null.
+// cut short: TSERR_READ; a side above 16384 pixels, more than 4096 x 4096
+// pixels in all, or a chunk too large to hold: TSERR_MEMORY. Every failure returns null.
 std::uint8_t* tsReadPNG(ImageStream* source, std::uint32_t* width, std::uint32_t* height);
 // Reads a device bitmap back as an RGB buffer, at the colour precision the
 // device keeps. A context without RC_DI_BITMAP (or none): TSERR_DEVICE.

@@ -14,6 +14,15 @@ namespace tessera {
 // Neither side of a decoded picture may exceed this many pixels: no preview
 // comes near it, and it keeps a hostile header from asking for gigabytes.
 constexpr std::uint32_t kMaxImageSide = 16384;
+// Nor may it hold more pixels than this (4096 x 4096, 48 MiB as RGB): a
+// run-length bitmap or a PNG of a few bytes can declare both sides at the
+// limit, and must not make a scan allocate and fill gigabytes.
+constexpr std::uint64_t kMaxImagePixels = std::uint64_t{1} << 24;
+
+// True when a picture of width x height pixels is within both limits.
+inline bool withinImageLimits(std::uint64_t width, std::uint64_t height) {
+  return width <= kMaxImageSide && height <= kMaxImageSide && width * height <= kMaxImagePixels;
+}
 
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kInfoHeaderBytes = 40;

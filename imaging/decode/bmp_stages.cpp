@@ -53,7 +53,7 @@ bool readInfoHeader(BmpDecodeContext& dc) {
 
 bool checkDimensions(BmpDecodeContext& dc) {
   if (dc.headers.width <= 0 || dc.headers.height == 0) return dc.ctx.fail(TSERR_BAD_FORMAT);
-  if (static_cast<std::uint32_t>(dc.headers.width) > kMaxImageSide || dc.rows() > kMaxImageSide) {
+  if (!withinImageLimits(static_cast<std::uint32_t>(dc.headers.width), dc.rows())) {
     return dc.ctx.fail(TSERR_MEMORY);
   }
   return true;

@@ -160,7 +160,7 @@ bool peekHeader(OperationContext& ctx, PngSession& s) {
   if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
     return ctx.fail(TSERR_BAD_FORMAT);
   }
-  if (width > kMaxImageSide || height > kMaxImageSide) return ctx.fail(TSERR_MEMORY);
+  if (!withinImageLimits(width, height)) return ctx.fail(TSERR_MEMORY);
   return true;
 }
 

@@ -62,6 +62,11 @@ TEST(ReadBmp, RejectsBadHeadersWithTheirCodes) {
   Bytes wide = good;
   setU32(wide, 18, 16385);
   cases.push_back({"width above 16384", wide, TSERR_MEMORY});
+  Bytes huge = good;  // both sides allowed, but 16384 x 16384 pixels in all
+  setU32(huge, 18, 16384);
+  setU32(huge, 22, 16384);
+  huge[30] = 1;  // run-length: a few bytes could otherwise fill gigabytes
+  cases.push_back({"16384 x 16384 run-length", huge, TSERR_MEMORY});
   Bytes tall = good;
   setU32(tall, 22, 0x80000000u);
   cases.push_back({"height -2^31", tall, TSERR_MEMORY});

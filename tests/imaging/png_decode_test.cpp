@@ -144,6 +144,17 @@ TEST(ReadPng, ErrorsAreToldApart) {
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_MEMORY);
 
+  Bytes square = good;  // 8192 x 8192: each side allowed, too many pixels in all
+  for (int at : {16, 20}) {
+    square[at] = 0;
+    square[at + 1] = 0;
+    square[at + 2] = 0x20;
+    square[at + 3] = 0;
+  }
+  d = decodePng(square);
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.error, TSERR_MEMORY);
+
   Bytes zero = good;
   zero[16] = zero[17] = zero[18] = zero[19] = 0;
   d = decodePng(zero);
