@@ -45,11 +45,16 @@ class XvfbSession {
   bool up() const { return server_ != nullptr; }
 
   Environment Env() const {
-    return {{"DISPLAY", display_},
-            {"HOME", home_.path()},
-            {"XDG_CONFIG_HOME", home_.file("config")},
-            {"XDG_RUNTIME_DIR", home_.path()},
-            {"QT_QPA_PLATFORM", "xcb"}};
+    Environment environment = {{"DISPLAY", display_},
+                               {"HOME", home_.path()},
+                               {"XDG_CONFIG_HOME", home_.file("config")},
+                               {"XDG_RUNTIME_DIR", home_.path()},
+                               {"QT_QPA_PLATFORM", "xcb"},
+                               {"LSAN_OPTIONS", "suppressions=" PICTROVE_LEAK_SUPPRESSIONS}};
+    // A sanitizer build's options reach the program too.
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
+      if (const char* value = std::getenv(name)) environment[name] = value;
+    return environment;
   }
   std::string file(const std::string& name) const { return home_.file(name); }
 
