@@ -50,7 +50,10 @@ FolderBrowserDialog::FolderBrowserDialog(FolderBrowser& browser, QWidget* parent
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+  // The chosen folder is the selected one: the tree's current item alone
+  // (which it sets by itself when it gets the focus) is not a choice.
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { selectionChanged(); });
 
   // Opening: preselect the current folder and show it in the status line.
@@ -67,8 +70,8 @@ void FolderBrowserDialog::selectPath(const QString& path) {
 }
 
 QString FolderBrowserDialog::currentPath() const {
-  const QModelIndex index = tree_->currentIndex();
-  return index.isValid() ? model_->filePath(index) : QString();
+  const QModelIndexList selected = tree_->selectionModel()->selectedRows();
+  return selected.isEmpty() ? QString() : model_->filePath(selected.front());
 }
 
 QString FolderBrowserDialog::statusText() const { return status_->text(); }

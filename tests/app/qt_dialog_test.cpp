@@ -410,6 +410,24 @@ TEST_F(QtDialogTest, FolderBrowserPreselectsTheCurrentFolderAndShowsItShortened)
   EXPECT_EQ(chosen, deep + "/inner");
 }
 
+TEST_F(QtDialogTest, FolderBrowserOnFirstUseHasNothingChosen) {
+  FolderBrowser browser("", 0, &window);
+  FolderBrowserDialog view(browser, &window);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  // The tree takes the focus and a current item of its own: not a choice.
+  auto* tree = view.findChild<QWidget*>(QStringLiteral("folders"));
+  ASSERT_NE(tree, nullptr);
+  tree->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  EXPECT_EQ(view.currentPath(), "");
+  EXPECT_EQ(view.statusText(), "");
+  view.hide();
+  WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+  std::string chosen;
+  EXPECT_FALSE(view.run(chosen)) << "OK without a folder chooses nothing";
+}
+
 TEST(QtModalRun, EscapeEndsTheDialogAndStoresTheChosenFormat) {
   ClearSettings();
   {
