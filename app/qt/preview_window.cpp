@@ -379,7 +379,6 @@ void PreviewWindow::RunWork(const std::function<void()>& work) {
   // and playing the clip; user input waits until the work is done.
   QEventLoop loop;
   std::exception_ptr failure;
-  working_ = true;
   std::thread worker([&] {
     try {
       work();
@@ -390,7 +389,6 @@ void PreviewWindow::RunWork(const std::function<void()>& work) {
   });
   loop.exec(QEventLoop::ExcludeUserInputEvents);
   worker.join();
-  working_ = false;
   if (failure) std::rethrow_exception(failure);
 }
 

@@ -92,7 +92,6 @@ class PreviewWindow : public QDialog, public DialogView {
   AnimationControl* animation_ = nullptr;
   UpDownControl* upDown_ = nullptr;
   QMenu systemMenu_;
-  bool working_ = false;
 };
 
 }  // namespace pictrove
