@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <memory>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/global_memory.h"
+#include "platform/pixel_arena.h"
 
 enum class GdiKind { DeviceContext, Bitmap, Palette };
 
@@ -37,13 +39,21 @@ struct DeviceContextObject : GdiObject {
   HPALETTE palette = nullptr;
 };
 
+struct PixelsDeleter {
+  void operator()(std::uint8_t* block) const { platform::FreePixels(block); }
+};
+
 struct BitmapObject : GdiObject {
   BitmapObject() : GdiObject(GdiKind::Bitmap) {}
   int width = 0;
   int height = 0;
   int bitsPerPixel = 0;
   std::size_t stride = 0;
-  std::vector<std::uint8_t> pixels;  // rows top first, device format
+  // Rows top first, in the device's format: stride x height bytes. Left
+  // uninitialised when the caller's bits cover every row, since a folder
+  // scan keeps thousands of these and each byte is written once anyway.
+  std::unique_ptr<std::uint8_t[], PixelsDeleter> pixels;
+  std::size_t bytes = 0;
 };
 
 // The stock 20-colour palette: the first ten and last ten entries of the
@@ -258,12 +268,14 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
 
   auto* bitmap = new (std::nothrow) BitmapObject;
   if (bitmap == nullptr) return nullptr;
-  try {
-    bitmap->pixels.assign(stride * height, 0);
-  } catch (const std::bad_alloc&) {
+  bitmap->bytes = stride * height;
+  bitmap->pixels.reset(platform::AllocatePixels(bitmap->bytes));
+  if (bitmap->pixels == nullptr) {
     delete bitmap;
     return nullptr;
   }
+  const bool everyRowGiven = initialise && absHeight(info->bmiHeader.biHeight) >= height;
+  if (!everyRowGiven) std::memset(bitmap->pixels.get(), 0, bitmap->bytes);
   bitmap->width = static_cast<int>(width);
   bitmap->height = static_cast<int>(height);
   bitmap->bitsPerPixel = device->bitsPerPixel;
@@ -271,8 +283,8 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
   // A black bitmap still needs its 32-bit pixels' fourth byte set.
   const Rgb black{0, 0, 0};
   if (!initialise && device->bitsPerPixel == 32) {
-    for (std::size_t i = 0; i < bitmap->pixels.size(); i += 4) {
-      writeDevicePixel(bitmap->pixels.data() + i, 32, black);
+    for (std::size_t i = 0; i < bitmap->bytes; i += 4) {
+      writeDevicePixel(bitmap->pixels.get() + i, 32, black);
     }
   }
 
@@ -288,11 +300,25 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
       // Stored row k of a bottom-up layout is image row (rows - 1 - k).
       const std::uint32_t y = src.biHeight > 0 ? srcRows - 1 - k : k;
       const std::uint8_t* s = in + srcStride * k;
-      std::uint8_t* d = bitmap->pixels.data() + stride * y;
-      for (std::uint32_t x = 0; x < width; ++x) {
-        writeDevicePixel(d + static_cast<std::size_t>(x) * dstPixel, device->bitsPerPixel,
-                         readDibPixel(s + static_cast<std::size_t>(x) * srcPixel, srcBits));
+      std::uint8_t* d = bitmap->pixels.get() + stride * y;
+      if (srcBits == 24 && device->bitsPerPixel == 24) {
+        std::memcpy(d, s, static_cast<std::size_t>(width) * 3);  // same layout: blue, green, red
+      } else if (srcBits == 24 && device->bitsPerPixel == 32) {
+        for (std::uint32_t x = 0; x < width; ++x, s += 3, d += 4) {
+          d[0] = s[0];
+          d[1] = s[1];
+          d[2] = s[2];
+          d[3] = 0xFF;
+        }
+        d -= static_cast<std::size_t>(width) * 4;
+      } else {
+        for (std::uint32_t x = 0; x < width; ++x) {
+          writeDevicePixel(d + static_cast<std::size_t>(x) * dstPixel, device->bitsPerPixel,
+                           readDibPixel(s + static_cast<std::size_t>(x) * srcPixel, srcBits));
+        }
       }
+      const std::size_t used = static_cast<std::size_t>(width) * dstPixel;
+      std::memset(d + used, 0, stride - used);  // row padding
     }
   }
   return track(bitmap);
@@ -334,7 +360,7 @@ int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, void* bits, BITMAP
     const std::uint32_t line = start + i;
     // Scan lines count from the bottom in a bottom-up layout.
     const std::uint32_t y = h.biHeight > 0 ? height - 1 - line : line;
-    const std::uint8_t* s = bitmap->pixels.data() + bitmap->stride * y;
+    const std::uint8_t* s = bitmap->pixels.get() + bitmap->stride * y;
     std::uint8_t* d = out + dstStride * i;
     std::memset(d, 0, dstStride);
     for (int x = 0; x < bitmap->width; ++x) {
@@ -397,7 +423,7 @@ BOOL GetDeviceBitmapView(HBITMAP handle, DeviceBitmapView* view) {
   view->height = bitmap->height;
   view->bitsPerPixel = bitmap->bitsPerPixel;
   view->stride = bitmap->stride;
-  view->pixels = bitmap->pixels.data();
+  view->pixels = bitmap->pixels.get();
   return TRUE;
 }
 
