@@ -68,6 +68,22 @@ class RowCache {
   bool valid_[2] = {false, false};
 };
 
+// Interpolates one source row horizontally into `out` (destWidth x channels
+// values). kChannels is the channel count when known at compile time, else 0.
+template <std::uint32_t kChannels>
+void interpolateRow(const std::uint8_t* s, const ColumnTap* taps, std::uint32_t destWidth,
+                    std::uint32_t channels, double* out) {
+  const std::uint32_t c = kChannels != 0 ? kChannels : channels;
+  for (std::uint32_t i = 0; i < destWidth; ++i) {
+    const ColumnTap& t = taps[i];
+    const std::uint8_t* p0 = s + std::size_t{t.left} * c;
+    const std::uint8_t* p1 = s + std::size_t{t.right} * c;
+    for (std::uint32_t k = 0; k < c; ++k) {
+      *out++ = p0[k] * t.leftWeight + t.rightWeight * p1[k];
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tessera
 
@@ -108,13 +124,10 @@ int tsResizeImage(const std::uint8_t* source, std::uint32_t sourceWidth,
     const std::size_t sourceStride = std::size_t{sourceWidth} * channels;
     auto interpolate = [&](std::uint32_t row, double* out) {
       const std::uint8_t* s = source + sourceStride * row;
-      for (std::uint32_t i = 0; i < destWidth; ++i) {
-        const ColumnTap& t = taps[i];
-        const std::uint8_t* p0 = s + std::size_t{t.left} * channels;
-        const std::uint8_t* p1 = s + std::size_t{t.right} * channels;
-        for (std::uint32_t k = 0; k < channels; ++k) {
-          *out++ = p0[k] * t.leftWeight + t.rightWeight * p1[k];
-        }
+      if (channels == 3) {  // RGB, the usual case: a fixed channel count lets the loop unroll
+        interpolateRow<3>(s, taps.get(), destWidth, 3, out);
+      } else {
+        interpolateRow<0>(s, taps.get(), destWidth, channels, out);
       }
     };
 
