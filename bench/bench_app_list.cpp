@@ -90,12 +90,12 @@ std::vector<std::vector<std::uint8_t>> SourceDrawings() {
     }
   }
   if (drawings.empty()) {
-    testsupport::BmpSpec spec;
-    spec.width = 216;
-    spec.height = 140;
-    spec.palette = testsupport::greyPalette(256);
-    spec.pixels = testsupport::packRows(216, 140, 8, [](int x, int y) { return static_cast<std::uint32_t>((x + y) & 0xFF); });
-    drawings.push_back(testsupport::dwgWithDib("AC1015", testsupport::dibBytes(spec)));
+    testsupport::BmpLayout layout;
+    layout.width = 216;
+    layout.height = 140;
+    layout.palette = testsupport::greyPalette(256);
+    layout.pixels = testsupport::packRows(216, 140, 8, [](int x, int y) { return static_cast<std::uint32_t>((x + y) & 0xFF); });
+    drawings.push_back(testsupport::dwgWithDib("AC1015", testsupport::dibBytes(layout)));
     testsupport::PngPicture png;
     png.width = 256;
     png.height = 102;

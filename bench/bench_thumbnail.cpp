@@ -29,7 +29,7 @@ constexpr std::uint32_t kThumbH = 140;
 // An 8-bit preview with a 256-entry table: a white sheet with a frame,
 // diagonals and hatched boxes. Stands in when the real drawings are absent.
 std::vector<std::uint8_t> syntheticPreview(int w, int h) {
-  testsupport::BmpSpec s;
+  testsupport::BmpLayout s;
   s.width = w;
   s.height = h;
   s.bitCount = 8;

@@ -10,7 +10,7 @@
 
 namespace {
 
-using testsupport::BmpSpec;
+using testsupport::BmpLayout;
 using testsupport::PngPicture;
 
 void save(const std::string& dir, const std::string& name, const std::vector<std::uint8_t>& bytes) {
@@ -22,7 +22,7 @@ void bmpSeeds(const std::string& dir) {
   auto pattern = [](int x, int y) { return static_cast<std::uint32_t>(x * 7 + y * 13); };
   for (int bits : {1, 4, 8, 16, 24, 32}) {
     for (int height : {6, -6}) {
-      BmpSpec s;
+      BmpLayout s;
       s.width = 9;
       s.height = height;
       s.bitCount = static_cast<std::uint16_t>(bits);
@@ -38,7 +38,7 @@ void bmpSeeds(const std::string& dir) {
     }
   }
   for (int bits : {16, 32}) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 5;
     s.height = 3;
     s.bitCount = static_cast<std::uint16_t>(bits);
@@ -49,7 +49,7 @@ void bmpSeeds(const std::string& dir) {
     save(dir, "bitfields" + std::to_string(bits) + ".bmp", testsupport::bmpFileBytes(s));
   }
   // Run-length data: runs, absolute runs with padding, a delta, line ends.
-  BmpSpec rle8;
+  BmpLayout rle8;
   rle8.width = 8;
   rle8.height = 4;
   rle8.bitCount = 8;
@@ -58,7 +58,7 @@ void bmpSeeds(const std::string& dir) {
   rle8.coloursUsed = 16;
   rle8.pixels = {3, 1, 0, 3, 4, 5, 6, 0, 0, 0, 0, 2, 2, 1, 2, 9, 0, 0, 8, 7, 0, 1};
   save(dir, "rle8.bmp", testsupport::bmpFileBytes(rle8));
-  BmpSpec rle4 = rle8;
+  BmpLayout rle4 = rle8;
   rle4.bitCount = 4;
   rle4.compression = 2;
   rle4.pixels = {5, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 1, 1, 4, 0xAB, 0, 1};

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  testsupport::BmpSpec bitfields;
+  testsupport::BmpLayout bitfields;
   bitfields.bitCount = 16;
   bitfields.compression = 3;
   bitfields.masks = std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F};

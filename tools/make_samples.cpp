@@ -138,43 +138,43 @@ std::uint32_t Rgb(Colour c) {
 // A device-independent bitmap of the picture: 24 bits, or 8 bits with a
 // colour table of the picture's own colours.
 std::vector<std::uint8_t> Dib(const Canvas& picture, int bitCount) {
-  testsupport::BmpSpec spec;
-  spec.width = picture.width();
-  spec.height = picture.height();
-  spec.bitCount = static_cast<std::uint16_t>(bitCount);
+  testsupport::BmpLayout layout;
+  layout.width = picture.width();
+  layout.height = picture.height();
+  layout.bitCount = static_cast<std::uint16_t>(bitCount);
   if (bitCount == 24) {
-    spec.pixels = testsupport::packRows(spec.width, spec.height, 24,
+    layout.pixels = testsupport::packRows(layout.width, layout.height, 24,
                                         [&](int x, int y) { return Rgb(picture.at(x, y)); });
-    return testsupport::dibBytes(spec);
+    return testsupport::dibBytes(layout);
   }
   std::map<std::uint32_t, std::uint32_t> index;
   for (int y = 0; y < picture.height(); ++y) {
     for (int x = 0; x < picture.width(); ++x) {
       const std::uint32_t colour = Rgb(picture.at(x, y));
       if (index.count(colour) == 0 && index.size() < 256) {
-        index[colour] = static_cast<std::uint32_t>(spec.palette.size());
-        spec.palette.push_back(colour);
+        index[colour] = static_cast<std::uint32_t>(layout.palette.size());
+        layout.palette.push_back(colour);
       }
     }
   }
-  spec.coloursUsed = static_cast<std::uint32_t>(spec.palette.size());
-  spec.pixels = testsupport::packRows(spec.width, spec.height, 8, [&](int x, int y) {
+  layout.coloursUsed = static_cast<std::uint32_t>(layout.palette.size());
+  layout.pixels = testsupport::packRows(layout.width, layout.height, 8, [&](int x, int y) {
     const auto it = index.find(Rgb(picture.at(x, y)));
     return it == index.end() ? 0u : it->second;
   });
-  return testsupport::dibBytes(spec);
+  return testsupport::dibBytes(layout);
 }
 
 std::vector<std::uint8_t> Png(const Canvas& picture) {
-  testsupport::PngPicture spec;
-  spec.width = static_cast<std::uint32_t>(picture.width());
-  spec.height = static_cast<std::uint32_t>(picture.height());
-  spec.colourType = testsupport::kPngRgb;
-  spec.sample = [&](std::uint32_t x, std::uint32_t y, int channel) -> std::uint32_t {
+  testsupport::PngPicture layout;
+  layout.width = static_cast<std::uint32_t>(picture.width());
+  layout.height = static_cast<std::uint32_t>(picture.height());
+  layout.colourType = testsupport::kPngRgb;
+  layout.sample = [&](std::uint32_t x, std::uint32_t y, int channel) -> std::uint32_t {
     const Colour c = picture.at(static_cast<int>(x), static_cast<int>(y));
     return channel == 0 ? c.r : channel == 1 ? c.g : c.b;
   };
-  return testsupport::pngFileBytes(spec);
+  return testsupport::pngFileBytes(layout);
 }
 
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -15,12 +15,12 @@ using namespace pictrove;
 constexpr std::uint32_t kInk = 0xC03020;
 
 std::vector<std::uint8_t> SolidBmpFile(int width, int height) {
-  testsupport::BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = 24;
-  spec.pixels = testsupport::packRows(width, height, 24, [](int, int) { return kInk; });
-  return testsupport::bmpFileBytes(spec);
+  testsupport::BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = 24;
+  layout.pixels = testsupport::packRows(width, height, 24, [](int, int) { return kInk; });
+  return testsupport::bmpFileBytes(layout);
 }
 
 // The bounding box of the non-white pixels: left, top, right, bottom
@@ -93,16 +93,16 @@ TEST_F(ThumbnailTest, HeightOf275ScalesTo139Rows) {
 }
 
 TEST_F(ThumbnailTest, PictureIsNeitherMirroredNorFlipped) {
-  testsupport::BmpSpec spec;
-  spec.width = 180;
-  spec.height = 140;
-  spec.bitCount = 24;
+  testsupport::BmpLayout layout;
+  layout.width = 180;
+  layout.height = 140;
+  layout.bitCount = 24;
   // Left half red, right half blue; top half light, bottom half dark red.
-  spec.pixels = testsupport::packRows(180, 140, 24, [](int x, int y) -> std::uint32_t {
+  layout.pixels = testsupport::packRows(180, 140, 24, [](int x, int y) -> std::uint32_t {
     if (x >= 90) return 0x0000FF;
     return y < 70 ? 0xFF0000 : 0x800000;
   });
-  Make(testsupport::bmpFileBytes(spec));
+  Make(testsupport::bmpFileBytes(layout));
   const auto rgb = Thumbnail(0);
   EXPECT_EQ(PixelAt(rgb, 10, 10), 0xFF0000u);
   EXPECT_EQ(PixelAt(rgb, 10, 130), 0x800000u);
@@ -110,14 +110,14 @@ TEST_F(ThumbnailTest, PictureIsNeitherMirroredNorFlipped) {
 }
 
 TEST_F(ThumbnailTest, PngPreviewsAreRecognisedAndDecoded) {
-  testsupport::PngPicture spec;
-  spec.width = 90;
-  spec.height = 45;
-  spec.colourType = testsupport::kPngRgb;
-  spec.sample = [](std::uint32_t, std::uint32_t, int channel) -> std::uint32_t {
+  testsupport::PngPicture layout;
+  layout.width = 90;
+  layout.height = 45;
+  layout.colourType = testsupport::kPngRgb;
+  layout.sample = [](std::uint32_t, std::uint32_t, int channel) -> std::uint32_t {
     return channel == 2 ? 200 : 10;
   };
-  PreviewEntry& entry = Make(testsupport::pngFileBytes(spec));
+  PreviewEntry& entry = Make(testsupport::pngFileBytes(layout));
   EXPECT_EQ(entry.m_kind, PreviewKind::Png);
   EXPECT_EQ(entry.m_nPreviewWidth, 90u);
   EXPECT_EQ(entry.m_nPreviewHeight, 45u);

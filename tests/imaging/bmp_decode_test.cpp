@@ -14,14 +14,14 @@ namespace {
 
 using imagingtest::decodeBmp;
 using imagingtest::rgbAt;
-using testsupport::BmpSpec;
+using testsupport::BmpLayout;
 using testsupport::bmpFileBytes;
 using testsupport::packRows;
 using Bytes = std::vector<std::uint8_t>;
 
-BmpSpec indexed(int w, int h, int bits, std::vector<std::uint32_t> palette,
+BmpLayout indexed(int w, int h, int bits, std::vector<std::uint32_t> palette,
                 std::function<std::uint32_t(int, int)> value) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = w;
   s.height = h;
   s.bitCount = static_cast<std::uint16_t>(bits);
@@ -136,7 +136,7 @@ TEST(ReadBmp, RowOrderFollowsTheSignOfTheHeight) {
 
 TEST(ReadBmp, ConvertsEveryBitCount) {
   // 1 bit: most significant bit first.
-  BmpSpec one = indexed(10, 1, 1, {0x000000, 0xFFFFFF}, [](int x, int) { return x == 0 || x == 9 ? 1u : 0u; });
+  BmpLayout one = indexed(10, 1, 1, {0x000000, 0xFFFFFF}, [](int x, int) { return x == 0 || x == 9 ? 1u : 0u; });
   auto d = decodeBmp(bmpFileBytes(one));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(rgbAt(d.pixels, 10, 0, 0), 0xFFFFFFu);
@@ -144,7 +144,7 @@ TEST(ReadBmp, ConvertsEveryBitCount) {
   EXPECT_EQ(rgbAt(d.pixels, 10, 9, 0), 0xFFFFFFu);
 
   // 4 bits: high nibble first.
-  BmpSpec four = indexed(3, 1, 4, testsupport::greyPalette(16), [](int x, int) { return 15u - 7u * x; });
+  BmpLayout four = indexed(3, 1, 4, testsupport::greyPalette(16), [](int x, int) { return 15u - 7u * x; });
   d = decodeBmp(bmpFileBytes(four));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(rgbAt(d.pixels, 3, 0, 0), 0xFFFFFFu);
@@ -152,7 +152,7 @@ TEST(ReadBmp, ConvertsEveryBitCount) {
   EXPECT_EQ(rgbAt(d.pixels, 3, 2, 0), 0x111111u);
 
   // 24 bits: stored 10, 20, 30 comes out 30, 20, 10.
-  BmpSpec rgb;
+  BmpLayout rgb;
   rgb.width = 1;
   rgb.height = 1;
   rgb.bitCount = 24;
@@ -162,7 +162,7 @@ TEST(ReadBmp, ConvertsEveryBitCount) {
   EXPECT_EQ(d.pixels, (Bytes{30, 20, 10}));
 
   // 32 bits: the top byte is dropped.
-  BmpSpec wide;
+  BmpLayout wide;
   wide.width = 1;
   wide.height = 1;
   wide.bitCount = 32;
@@ -174,8 +174,8 @@ TEST(ReadBmp, ConvertsEveryBitCount) {
 
 // 16-bit pixels need more than 1024 bytes after the header: their (unused)
 // 256-entry table is read before the rows are taken from the pixel offset.
-BmpSpec sixteen(std::vector<std::uint16_t> first, std::uint32_t compression = 0) {
-  BmpSpec s;
+BmpLayout sixteen(std::vector<std::uint16_t> first, std::uint32_t compression = 0) {
+  BmpLayout s;
   s.width = 32;
   s.height = 20;
   s.bitCount = 16;
@@ -198,7 +198,7 @@ TEST(ReadBmp, SixteenBitsWithoutMasksAre555) {
 }
 
 TEST(ReadBmp, SixteenBitsFollowTheirMasks) {
-  BmpSpec s = sixteen({0xF800, 0x07E0, 0x0020, 0x0000}, 3);
+  BmpLayout s = sixteen({0xF800, 0x07E0, 0x0020, 0x0000}, 3);
   s.masks = std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F};  // 5-6-5
   auto d = decodeBmp(bmpFileBytes(s));
   ASSERT_TRUE(d.ok);
@@ -218,7 +218,7 @@ TEST(ReadBmp, SixteenBitsFollowTheirMasks) {
 }
 
 TEST(ReadBmp, SixteenBitTableIsReadButRowsComeFromTheOffset) {
-  BmpSpec s = sixteen({0x7FFF});
+  BmpLayout s = sixteen({0x7FFF});
   Bytes file = bmpFileBytes(s);
   // Cut the file inside the 1024 bytes that the table read takes.
   Bytes cut(file.begin(), file.begin() + 54 + 1000);
@@ -238,14 +238,14 @@ TEST(ReadBmp, SixteenBitTableIsReadButRowsComeFromTheOffset) {
 TEST(ReadBmp, ColourTableSizesAndThePixelOffset) {
   auto value = [](int x, int) { return static_cast<std::uint32_t>(x); };
   // Colours used 0 at 8 bits: a full 256-entry table.
-  BmpSpec full = indexed(4, 1, 8, testsupport::greyPalette(256), value);
+  BmpLayout full = indexed(4, 1, 8, testsupport::greyPalette(256), value);
   full.coloursUsed = 0;
   auto d = decodeBmp(bmpFileBytes(full));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(rgbAt(d.pixels, 4, 3, 0), 0x030303u);
 
   // Colours used 16 with a gap after the table: rows from the offset.
-  BmpSpec sixteenColours = indexed(4, 1, 8, testsupport::greyPalette(16), value);
+  BmpLayout sixteenColours = indexed(4, 1, 8, testsupport::greyPalette(16), value);
   sixteenColours.coloursUsed = 16;
   sixteenColours.pixelOffset = 14 + 40 + 64 + 8;
   Bytes pixels = sixteenColours.pixels;
@@ -257,7 +257,7 @@ TEST(ReadBmp, ColourTableSizesAndThePixelOffset) {
   EXPECT_EQ(rgbAt(d.pixels, 4, 3, 0), 0x333333u);
 
   // More than 256 colours declared: 256 are kept, the offset finds the rows.
-  BmpSpec many = indexed(4, 1, 8, testsupport::greyPalette(300), value);
+  BmpLayout many = indexed(4, 1, 8, testsupport::greyPalette(300), value);
   many.coloursUsed = 300;
   d = decodeBmp(bmpFileBytes(many));
   ASSERT_TRUE(d.ok);
@@ -265,7 +265,7 @@ TEST(ReadBmp, ColourTableSizesAndThePixelOffset) {
 }
 
 TEST(ReadBmp, MaskedThirtyTwoBitsAreReadFromTheOffset) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 1;
   s.bitCount = 32;
@@ -279,7 +279,7 @@ TEST(ReadBmp, MaskedThirtyTwoBitsAreReadFromTheOffset) {
 }
 
 TEST(ReadBmp, ShortRowsReturnThePartialImage) {
-  BmpSpec s = indexed(4, 3, 8, {0, 0xFFFFFF}, [](int, int) { return 1u; });
+  BmpLayout s = indexed(4, 3, 8, {0, 0xFFFFFF}, [](int, int) { return 1u; });
   Bytes file = bmpFileBytes(s);
   file.resize(file.size() - 4);  // the last stored row (image row 0) is cut
   const auto d = decodeBmp(file);

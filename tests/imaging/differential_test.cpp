@@ -72,13 +72,13 @@ int maxDifference(const Bytes& a, const Bytes& b) {
 
 struct BmpCase {
   std::string name;
-  testsupport::BmpSpec picture;
+  testsupport::BmpLayout picture;
 };
 
 std::vector<BmpCase> bmpCases() {
   std::vector<BmpCase> cases;
   auto indexed = [](int w, int h, int bits) {
-    testsupport::BmpSpec s;
+    testsupport::BmpLayout s;
     s.width = w;
     s.height = h;
     s.bitCount = static_cast<std::uint16_t>(bits);
@@ -96,13 +96,13 @@ std::vector<BmpCase> bmpCases() {
   cases.push_back({"top-down 8-bit", indexed(37, -21, 8)});
   cases.push_back({"4-bit", indexed(33, 17, 4)});
   cases.push_back({"1-bit", indexed(45, 9, 1)});
-  testsupport::BmpSpec fewColours = indexed(50, 20, 8);
+  testsupport::BmpLayout fewColours = indexed(50, 20, 8);
   fewColours.palette.resize(3);
   fewColours.coloursUsed = 3;
   fewColours.pixels = testsupport::packRows(50, 20, 8, [](int x, int y) { return (x + y) % 3u; });
   cases.push_back({"8-bit with 3 colours", fewColours});
   for (int bits : {24, 32}) {
-    testsupport::BmpSpec s;
+    testsupport::BmpLayout s;
     s.width = 29;
     s.height = 13;
     s.bitCount = static_cast<std::uint16_t>(bits);
@@ -111,13 +111,13 @@ std::vector<BmpCase> bmpCases() {
     });
     cases.push_back({std::to_string(bits) + "-bit", s});
   }
-  testsupport::BmpSpec rle8 = indexed(6, 3, 8);
+  testsupport::BmpLayout rle8 = indexed(6, 3, 8);
   rle8.compression = 1;
   // The codes reach every pixel: readers differ on pixels left unreached
   // (the colour of entry 0 here; Qt leaves them undefined).
   rle8.pixels = {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 6, 4, 0, 0, 6, 9, 0, 1};
   cases.push_back({"RLE8", rle8});
-  testsupport::BmpSpec rle4 = indexed(6, 2, 4);
+  testsupport::BmpLayout rle4 = indexed(6, 2, 4);
   rle4.compression = 2;
   rle4.pixels = {6, 0x12, 0, 0, 0, 6, 0x34, 0x56, 0x78, 0, 0, 1};
   cases.push_back({"RLE4", rle4});

@@ -12,11 +12,11 @@
 namespace {
 
 using imagingtest::decodeBmp;
-using testsupport::BmpSpec;
+using testsupport::BmpLayout;
 using Bytes = std::vector<std::uint8_t>;
 
-BmpSpec indexedPicture(int w, int h, int bits, int colours) {
-  BmpSpec s;
+BmpLayout indexedPicture(int w, int h, int bits, int colours) {
+  BmpLayout s;
   s.width = w;
   s.height = h;
   s.bitCount = static_cast<std::uint16_t>(bits);
@@ -29,7 +29,7 @@ BmpSpec indexedPicture(int w, int h, int bits, int colours) {
 }
 
 TEST(ReadIndexed, DepthMustCoverTheBitCount) {
-  BmpSpec rgb;
+  BmpLayout rgb;
   rgb.width = 1;
   rgb.height = 1;
   rgb.bitCount = 24;
@@ -57,7 +57,7 @@ TEST(ReadIndexed, FourBitsUnpackToOneIndexPerPixelAndTheTableIsPadded) {
   EXPECT_EQ(d.error, TSERR_NONE);
   EXPECT_EQ(d.pixels, (Bytes{0, 1, 2, 3, 4, 2, 3, 4, 5, 6}));
   EXPECT_EQ(d.table[4 * 15], 255) << "entry 15 as read";
-  BmpSpec few = indexedPicture(3, 1, 8, 3);
+  BmpLayout few = indexedPicture(3, 1, 8, 3);
   few.palette = {0x102030, 0xFFFFFF, 0x808080};
   const auto f = decodeBmp(testsupport::bmpFileBytes(few), 8);
   ASSERT_TRUE(f.ok);
@@ -68,7 +68,7 @@ TEST(ReadIndexed, FourBitsUnpackToOneIndexPerPixelAndTheTableIsPadded) {
 }
 
 TEST(ReadIndexed, OneBitAtDepthOneKeepsPackedRows) {
-  BmpSpec s = indexedPicture(10, -3, 1, 2);  // top-down, 2 packed bytes a row
+  BmpLayout s = indexedPicture(10, -3, 1, 2);  // top-down, 2 packed bytes a row
   const auto d = decodeBmp(testsupport::bmpFileBytes(s), 1);
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.width, 10u);
@@ -85,19 +85,19 @@ TEST(ReadIndexed, OneBitAtDepthOneKeepsPackedRows) {
 }
 
 TEST(ReadIndexed, BadLayoutsAndShortRows) {
-  BmpSpec masked = indexedPicture(4, 1, 8, 4);
+  BmpLayout masked = indexedPicture(4, 1, 8, 4);
   masked.compression = 3;
   auto d = decodeBmp(testsupport::bmpFileBytes(masked), 8);
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_BAD_FORMAT);
 
-  BmpSpec overlap = indexedPicture(4, 1, 8, 4);
+  BmpLayout overlap = indexedPicture(4, 1, 8, 4);
   overlap.pixelOffset = 14 + 40 + 8;  // inside the table
   d = decodeBmp(testsupport::bmpFileBytes(overlap), 8);
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.error, TSERR_BAD_FORMAT);
 
-  BmpSpec many = indexedPicture(4, 2, 8, 4);
+  BmpLayout many = indexedPicture(4, 2, 8, 4);
   many.palette = testsupport::greyPalette(400);
   many.coloursUsed = 400;
   Bytes file = testsupport::bmpFileBytes(many);

@@ -26,7 +26,7 @@ std::vector<std::uint32_t> palette16() {
 }
 
 Bytes rleFile(int bits, int width, int height, Bytes data) {
-  testsupport::BmpSpec s;
+  testsupport::BmpLayout s;
   s.width = width;
   s.height = height;
   s.bitCount = static_cast<std::uint16_t>(bits);
@@ -145,7 +145,7 @@ TEST(ReadRle, RejectsTopDownAndBadGaps) {
 }
 
 TEST(ReadRle, OversizedColourTablesAreSkippedPastTheFirst256) {
-  testsupport::BmpSpec s;
+  testsupport::BmpLayout s;
   s.width = 2;
   s.height = 1;
   s.bitCount = 8;

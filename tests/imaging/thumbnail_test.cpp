@@ -80,7 +80,7 @@ Thumbnail makeThumbnail(const std::vector<std::uint8_t>& file) {
 
 // A 24-bit picture whose every pixel is dark and tells its own position.
 std::vector<std::uint8_t> positionalBmp(int w, int h) {
-  testsupport::BmpSpec picture;
+  testsupport::BmpLayout picture;
   picture.width = w;
   picture.height = h;
   picture.bitCount = 24;

@@ -30,42 +30,42 @@ std::uint16_t getU16(const std::vector<std::uint8_t>& in, std::size_t offset) {
   return static_cast<std::uint16_t>(in[offset] | (in[offset + 1] << 8));
 }
 
-std::vector<std::uint8_t> dibBytes(const BmpSpec& spec) {
+std::vector<std::uint8_t> dibBytes(const BmpLayout& layout) {
   std::vector<std::uint8_t> out;
-  putU32(out, spec.headerSize);
-  putI32(out, spec.width);
-  putI32(out, spec.height);
-  putU16(out, spec.planes);
-  putU16(out, spec.bitCount);
-  putU32(out, spec.compression);
-  putU32(out, static_cast<std::uint32_t>(spec.pixels.size()));  // image size
+  putU32(out, layout.headerSize);
+  putI32(out, layout.width);
+  putI32(out, layout.height);
+  putU16(out, layout.planes);
+  putU16(out, layout.bitCount);
+  putU32(out, layout.compression);
+  putU32(out, static_cast<std::uint32_t>(layout.pixels.size()));  // image size
   putU32(out, 2835);                                            // x pixels per metre
   putU32(out, 2835);                                            // y pixels per metre
-  putU32(out, spec.coloursUsed);
+  putU32(out, layout.coloursUsed);
   putU32(out, 0);                                               // colours important
-  if (spec.masks) {
-    for (std::uint32_t m : *spec.masks) putU32(out, m);
+  if (layout.masks) {
+    for (std::uint32_t m : *layout.masks) putU32(out, m);
   }
-  for (std::uint32_t c : spec.palette) {
+  for (std::uint32_t c : layout.palette) {
     putU8(out, c & 0xFF);
     putU8(out, (c >> 8) & 0xFF);
     putU8(out, (c >> 16) & 0xFF);
     putU8(out, 0);
   }
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
   return out;
 }
 
-std::vector<std::uint8_t> bmpFileBytes(const BmpSpec& spec) {
-  const std::vector<std::uint8_t> dib = dibBytes(spec);
-  const std::uint32_t defaultOffset = 14 + 40 + (spec.masks ? 12u : 0u) +
-                                      static_cast<std::uint32_t>(spec.palette.size()) * 4;
+std::vector<std::uint8_t> bmpFileBytes(const BmpLayout& layout) {
+  const std::vector<std::uint8_t> dib = dibBytes(layout);
+  const std::uint32_t defaultOffset = 14 + 40 + (layout.masks ? 12u : 0u) +
+                                      static_cast<std::uint32_t>(layout.palette.size()) * 4;
   std::vector<std::uint8_t> out;
   putU8(out, 'B');
   putU8(out, 'M');
   putU32(out, static_cast<std::uint32_t>(dib.size() + 14));
   putU32(out, 0);
-  putU32(out, spec.pixelOffset.value_or(defaultOffset));
+  putU32(out, layout.pixelOffset.value_or(defaultOffset));
   out.insert(out.end(), dib.begin(), dib.end());
   return out;
 }
@@ -122,20 +122,20 @@ std::vector<std::uint32_t> greyPalette(int count) {
 
 std::vector<std::uint8_t> dibOfSize(std::size_t totalBytes, std::uint32_t coloursUsed) {
   if (totalBytes < 40) throw std::invalid_argument("dibOfSize: below 40 bytes");
-  BmpSpec spec;
-  spec.bitCount = 8;
-  spec.coloursUsed = coloursUsed;
+  BmpLayout layout;
+  layout.bitCount = 8;
+  layout.coloursUsed = coloursUsed;
   const std::size_t tableEntries = coloursUsed == 0 ? 256 : coloursUsed;
   std::size_t room = totalBytes - 40;
   const std::size_t fitting = std::min(tableEntries, room / 4);
-  spec.palette = greyPalette(static_cast<int>(fitting));
+  layout.palette = greyPalette(static_cast<int>(fitting));
   room -= fitting * 4;
   // Rows of 4 bytes (width 4) for as many rows as fit, the rest as filler.
-  spec.width = 4;
-  spec.height = static_cast<std::int32_t>(room / 4 > 0 ? room / 4 : 1);
-  spec.pixels.assign(room, 0);
-  for (std::size_t i = 0; i < room; ++i) spec.pixels[i] = static_cast<std::uint8_t>(i * 7);
-  std::vector<std::uint8_t> out = dibBytes(spec);
+  layout.width = 4;
+  layout.height = static_cast<std::int32_t>(room / 4 > 0 ? room / 4 : 1);
+  layout.pixels.assign(room, 0);
+  for (std::size_t i = 0; i < room; ++i) layout.pixels[i] = static_cast<std::uint8_t>(i * 7);
+  std::vector<std::uint8_t> out = dibBytes(layout);
   out.resize(totalBytes);
   return out;
 }

@@ -19,7 +19,7 @@ void putI32(std::vector<std::uint8_t>& out, std::int32_t v);
 std::uint32_t getU32(const std::vector<std::uint8_t>& in, std::size_t offset);
 std::uint16_t getU16(const std::vector<std::uint8_t>& in, std::size_t offset);
 
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 4;
   std::int32_t height = 2;            // positive: bottom-up rows; negative: top-down
   std::uint16_t bitCount = 8;
@@ -35,9 +35,9 @@ struct BmpSpec {
 };
 
 // Information header, masks, palette and pixel data: what a drawing embeds.
-std::vector<std::uint8_t> dibBytes(const BmpSpec& spec);
+std::vector<std::uint8_t> dibBytes(const BmpLayout& layout);
 // A bitmap file: "BM", size, reserved, pixel-data offset, then dibBytes.
-std::vector<std::uint8_t> bmpFileBytes(const BmpSpec& spec);
+std::vector<std::uint8_t> bmpFileBytes(const BmpLayout& layout);
 
 // Rows padded to 4 bytes, stored in file order (bottom-up unless topDown),
 // for 1, 4, 8, 16, 24 or 32 bits. value(x, y) with y = 0 the top image row

@@ -21,7 +21,7 @@
 #include "toolkit/messages.h"
 #include "toolkit/preview.h"
 
-using testsupport::BmpSpec;
+using testsupport::BmpLayout;
 using testsupport::dibBytes;
 using testsupport::dibOfSize;
 using testsupport::DwgBuilder;
@@ -181,7 +181,7 @@ TEST_F(PreviewTest, PixelDataOffsetFollowsTheHeaderAndColourTable) {
       {8, 0xFFFFFFFF, 0, 40, 0xFFFFFFFF},  // absurd counts saturate
   };
   for (const Case& c : cases) {
-    BmpSpec bitmap;
+    BmpLayout bitmap;
     bitmap.bitCount = c.bits;
     bitmap.coloursUsed = c.coloursUsed;
     bitmap.compression = c.compression;
