@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/tools/setup-debian.sh"
 build="${PICTROVE_BUILD_DIR:-$here/build}"
-cmake -S "$here" -B "$build" -DPICTROVE_BENCH=OFF
+cmake -S "$here" -B "$build"
 cmake --build "$build" -j"$(nproc)" --target pictrove
 exe="$build/app/pictrove"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
