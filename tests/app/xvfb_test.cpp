@@ -2,10 +2,14 @@
 // appears, a second instance is refused while it runs, Escape closes it, and
 // the display's depth decides whether it may start.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -23,6 +27,30 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+// The process id written in an X server's lock file, or -1.
+pid_t LockOwner(const std::string& lock) {
+  std::ifstream in(lock);
+  long pid = -1;
+  if (!(in >> pid)) return -1;
+  return static_cast<pid_t>(pid);
+}
+
+// True when something accepts connections on the Unix socket at `path`.
+bool Accepts(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  sockaddr_un address {};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) {
+    close(fd);
+    return false;
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return ok;
+}
+
 // An Xvfb server of its own for one test, and a session on it.
 class XvfbSession {
  public:
@@ -31,17 +59,40 @@ class XvfbSession {
       const int display = 100 + static_cast<int>((getpid() * 7 + attempt * 13) % 800);
       if (Exists("/tmp/.X" + std::to_string(display) + "-lock")) continue;
       display_ = ":" + std::to_string(display);
+      // -noreset: a server resets when its last client leaves, and the
+      // checks below and xdotool come and go; a program connecting during a
+      // reset would be refused.
       auto server = std::make_unique<ChildProcess>(
           FindInPath("Xvfb"),
           std::vector<std::string>{display_, "-screen", "0", "1280x1024x" + std::to_string(depth),
-                                   "-nolisten", "tcp"},
+                                   "-nolisten", "tcp", "-noreset"},
           Environment{});
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-      for (int wait = 0; wait < 200 && server->running() && !Exists(socket); ++wait)
+      // The display is ours only when the lock names our server: another
+      // test may have taken the same number a moment earlier, and then our
+      // server ends while theirs answers on the socket.
+      const std::string lock = "/tmp/.X" + std::to_string(display) + "-lock";
+      for (int wait = 0; wait < 200 && server->running() && LockOwner(lock) != server->pid(); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      if (server->running() && Exists(socket)) server_ = std::move(server);
+      // A socket file may be left over from a server that was killed: wait
+      // until ours accepts connections on it.
+      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+      for (int wait = 0; wait < 200 && server->running() && !Accepts(socket); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (server->running() && LockOwner(lock) == server->pid() && Accepts(socket)) {
+        server_ = std::move(server);
+      }
     }
   }
+  // Ends the server gently, so that it removes its lock and socket.
+  ~XvfbSession() {
+    if (server_ != nullptr && server_->running()) {
+      kill(server_->pid(), SIGTERM);
+      server_->wait(5);
+    }
+  }
+  XvfbSession(const XvfbSession&) = delete;
+  XvfbSession& operator=(const XvfbSession&) = delete;
+
   bool up() const { return server_ != nullptr; }
 
   Environment Env() const {
@@ -150,9 +201,12 @@ TEST_F(XvfbTest, DialogAppearsRefusesASecondInstanceAndClosesOnEscape) {
 TEST_F(XvfbTest, SixteenBitDisplayIsEnough) {
   XvfbSession session(16);
   ASSERT_TRUE(session.up());
-  ChildProcess program(kProgram, {}, session.Env());
+  const std::string errors = session.file("stderr.txt");
+  ChildProcess program(kProgram, {}, session.Env(), errors);
   const std::string window = session.WaitForWindow("Pictrove", program.pid());
-  ASSERT_FALSE(window.empty());
+  ASSERT_FALSE(window.empty()) << "running: " << program.running() << "\n"
+                               << testsupport::readFile(errors).size() << " bytes on stderr:\n"
+                               << std::string(std::istreambuf_iterator<char>(std::ifstream(errors).rdbuf()), {});
   EXPECT_EQ(session.KeyUntilExit(window, "Escape", program), 0);
 }
 
