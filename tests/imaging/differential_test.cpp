@@ -4,14 +4,12 @@
 // PNGs, plus the other layouts the decoders accept.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QImage>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "tests/imaging/decode_helpers.h"
+#include "tests/imaging/qt_reference.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/support/png_builder.h"
 
@@ -33,42 +31,6 @@ std::vector<std::uint32_t> drawingPalette() {
   return p;
 }
 
-Bytes qtRgb(const Bytes& file, const char* format, bool alpha) {
-  QImage image;
-  if (!image.loadFromData(QByteArray(reinterpret_cast<const char*>(file.data()),
-                                     static_cast<qsizetype>(file.size())), format)) {
-    return {};
-  }
-  Bytes out;
-  if (!alpha) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    for (int y = 0; y < rgb.height(); ++y) {
-      const auto* line = rgb.constScanLine(y);
-      out.insert(out.end(), line, line + rgb.width() * 3);
-    }
-    return out;
-  }
-  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < argb.height(); ++y) {
-    for (int x = 0; x < argb.width(); ++x) {
-      const QRgb c = argb.pixel(x, y);
-      const double a = qAlpha(c) / 255.0;
-      for (int v : {qRed(c), qGreen(c), qBlue(c)}) {
-        out.push_back(static_cast<std::uint8_t>(v * a + 255.0 * (1.0 - a) + 0.5));
-      }
-    }
-  }
-  return out;
-}
-
-// Largest difference between two equally sized buffers, or 256 when their
-// sizes differ.
-int maxDifference(const Bytes& a, const Bytes& b) {
-  if (a.size() != b.size()) return 256;
-  int worst = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
-  return worst;
-}
 
 struct BmpCase {
   std::string name;
@@ -130,9 +92,9 @@ TEST(Differential, BitmapsDecodeAsQtDecodesThem) {
     const auto ours = imagingtest::decodeBmp(file);
     ASSERT_TRUE(ours.ok) << c.name;
     EXPECT_EQ(ours.error, TSERR_NONE) << c.name;
-    const Bytes theirs = qtRgb(file, "BMP", false);
-    ASSERT_FALSE(theirs.empty()) << c.name << ": Qt could not read it";
-    EXPECT_EQ(ours.pixels, theirs) << c.name;
+    const auto theirs = imagingtest::qtDecode(file, "BMP");
+    ASSERT_TRUE(theirs.ok) << c.name << ": Qt could not read it";
+    EXPECT_EQ(ours.pixels, theirs.rgb) << c.name;
   }
 }
 
@@ -180,10 +142,10 @@ TEST(Differential, PngsDecodeAsQtDecodesThem) {
     const Bytes file = testsupport::pngFileBytes(s);
     const auto ours = imagingtest::decodePng(file);
     ASSERT_TRUE(ours.ok) << c.name;
-    const Bytes theirs = qtRgb(file, "PNG", c.transparent);
-    ASSERT_FALSE(theirs.empty()) << c.name << ": Qt could not read it";
+    const auto theirs = imagingtest::qtDecode(file, "PNG");
+    ASSERT_TRUE(theirs.ok) << c.name << ": Qt could not read it";
     // Opaque pictures agree exactly; compositing may round differently by 1.
-    EXPECT_LE(maxDifference(ours.pixels, theirs), c.transparent ? 1 : 0) << c.name;
+    EXPECT_LE(imagingtest::maxDifference(ours.pixels, theirs.rgb), c.transparent ? 1 : 0) << c.name;
   }
 }
 

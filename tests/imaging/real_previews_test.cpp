@@ -2,19 +2,15 @@
 // the same pixels as Qt's image readers give for the same bytes.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QImage>
-
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/init_data_stream.h"
 #include "tests/imaging/decode_helpers.h"
+#include "tests/imaging/qt_reference.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/preview.h"
 #include "toolkit/startup.h"
@@ -22,29 +18,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-QImage qtImage(const Bytes& file) {
-  QImage image;
-  image.loadFromData(QByteArray(reinterpret_cast<const char*>(file.data()),
-                                static_cast<qsizetype>(file.size())));
-  return image;
-}
-
-// Qt's pixels as RGB, composited over white where the picture has alpha.
-Bytes qtRgb(const QImage& image) {
-  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  Bytes out;
-  for (int y = 0; y < argb.height(); ++y) {
-    for (int x = 0; x < argb.width(); ++x) {
-      const QRgb c = argb.pixel(x, y);
-      const double a = qAlpha(c) / 255.0;
-      for (int v : {qRed(c), qGreen(c), qBlue(c)}) {
-        out.push_back(static_cast<std::uint8_t>(v * a + 255.0 * (1.0 - a) + 0.5));
-      }
-    }
-  }
-  return out;
-}
 
 class RealPreviews : public ::testing::Test {
  protected:
@@ -74,18 +47,13 @@ TEST_F(RealPreviews, EveryPreviewDecodesAsQtDecodesIt) {
     const auto ours = isBitmap ? imagingtest::decodeBmp(file) : imagingtest::decodePng(file);
     ASSERT_TRUE(ours.ok) << path << " error " << ours.error;
     EXPECT_EQ(ours.error, TSERR_NONE) << path;
-    const QImage theirs = qtImage(file);
-    ASSERT_FALSE(theirs.isNull()) << path << ": Qt could not read it";
-    EXPECT_EQ(ours.width, static_cast<std::uint32_t>(theirs.width())) << path;
-    EXPECT_EQ(ours.height, static_cast<std::uint32_t>(theirs.height())) << path;
-    const Bytes expected = qtRgb(theirs);
-    ASSERT_EQ(ours.pixels.size(), expected.size()) << path;
-    int worst = 0;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      worst = std::max(worst, std::abs(ours.pixels[i] - expected[i]));
-    }
+    const auto theirs = imagingtest::qtDecode(file);
+    ASSERT_TRUE(theirs.ok) << path << ": Qt could not read it";
+    EXPECT_EQ(ours.width, theirs.width) << path;
+    EXPECT_EQ(ours.height, theirs.height) << path;
+    ASSERT_EQ(ours.pixels.size(), theirs.rgb.size()) << path;
     // Opaque pictures agree exactly; compositing transparency may round apart by 1.
-    EXPECT_LE(worst, theirs.hasAlphaChannel() ? 1 : 0) << path;
+    EXPECT_LE(imagingtest::maxDifference(ours.pixels, theirs.rgb), theirs.hasAlpha ? 1 : 0) << path;
     (isBitmap ? bitmaps : pngs) += 1;
   }
   EXPECT_GE(bitmaps, 6) << "the folder's bitmap previews";
