@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 
-#include "app/headless_view.h"
-#include "app/output_format.h"
-#include "app/preview_dialog.h"
+#include "app/batch_work.h"
+#include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
+#include "app/core/toolkit_session.h"
+#include "app/core/worker_threads.h"
 #include "app/resource_ids.h"
+#include "app/settings_keys.h"
+#include "app/settings_store.h"
 #include "app/string_table.h"
-#include "app/text_utils.h"
-#include "platform/gdi.h"
 #include "platform/message_box.h"
 
 namespace pictrove {
@@ -21,24 +24,14 @@ std::string Upper(std::string text) {
   return text;
 }
 
-const char* KindText(PreviewKind kind) {
-  switch (kind) {
-    case PreviewKind::Bmp:
-      return "BMP";
-    case PreviewKind::Png:
-      return "PNG";
-    case PreviewKind::Unknown:
-      break;
-  }
-  return "-";
-}
-
 // Critical toolkit errors have nobody to ask: the text goes to standard
-// error and the answer is Cancel.
+// error and the answer is Cancel. They may come from any worker thread.
 class StderrMessageBoxes {
  public:
   explicit StderrMessageBoxes(std::ostream& err) {
     SetMessageBoxHandler([&err](const std::string& text, UINT) {
+      static std::mutex lock;
+      const std::lock_guard<std::mutex> guard(lock);
       err << text << '\n';
       err.flush();
       return IDCANCEL;
@@ -47,23 +40,6 @@ class StderrMessageBoxes {
   ~StderrMessageBoxes() { SetMessageBoxHandler(nullptr); }
   StderrMessageBoxes(const StderrMessageBoxes&) = delete;
   StderrMessageBoxes& operator=(const StderrMessageBoxes&) = delete;
-};
-
-// Sets the graphics' screen depth for one run and puts the old one back.
-class ScreenDepthScope {
- public:
-  explicit ScreenDepthScope(int bitsPerPixel) {
-    HDC screen = GetDC(nullptr);
-    previous_ = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    SetScreenBitsPerPixel(bitsPerPixel);
-  }
-  ~ScreenDepthScope() { SetScreenBitsPerPixel(previous_); }
-  ScreenDepthScope(const ScreenDepthScope&) = delete;
-  ScreenDepthScope& operator=(const ScreenDepthScope&) = delete;
-
- private:
-  int previous_ = 32;
 };
 
 }  // namespace
@@ -153,47 +129,29 @@ int CommandLine::Run(SettingsStore& settings, std::ostream& out, std::ostream& e
 
 int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostream& err) const {
   StderrMessageBoxes messageBoxes(err);
-  // No screen to match: thumbnails are held as the 24-bit pictures they are
-  // saved as, a quarter smaller than at 32 bits.
-  ScreenDepthScope depth(24);
-  HeadlessView view(settings, err);
-  PreviewDialog dialog(view);
-  if (dialog.OnCreate() == -1) return kExitToolkitFailed;
-  view.CreateControls();
-  dialog.OnInitDialog();
-
-  int type = format_ >= 0 ? format_ : dialog.m_nOutputType;
+  const ToolkitSession toolkit;
+  if (!toolkit.started()) {
+    err << ToolkitStartFailureText(toolkit.error()) << '\n';
+    return kExitToolkitFailed;
+  }
+  const int type =
+      format_ >= 0 ? format_ : settings.GetProfileInt(kSettingsSection, kOutputTypeKey, kDefaultOutputType);
   if (mode_ == Mode::Export && OutputFormatText(type) == nullptr) {
     err << "pictrove: no output format remembered; choose one with --format\n";
-    dialog.OnDestroy();
     return kExitUsage;
   }
 
-  int code = kExitOk;
-  if (!dialog.ScanFolder(folder_)) {
-    err << FormatText(LoadAppString(IDS_NO_PREVIEWS).c_str(), folder_.c_str()) << '\n';
-    code = kExitNothingFound;
-  } else if (mode_ == Mode::List) {
-    for (const auto& entry : dialog.m_entries) {
-      out << EscapeForLine(entry->m_strName) << '\t' << entry->m_nPreviewWidth << 'x'
-          << entry->m_nPreviewHeight << '\t' << KindText(entry->m_kind) << '\n';
-    }
-  } else {
-    const std::string extension = OutputFormatText(type);
-    const int n = static_cast<int>(dialog.m_entries.size());
-    for (int i = 0; i < n; ++i) {
-      const SaveOutcome outcome = dialog.SaveEntry(i, type, extension);
-      if (outcome.status == SaveStatus::Written) {
-        out << EscapeForLine(outcome.path) << '\n';
-      } else {
-        err << EscapeForLine(outcome.path) << ": " << SaveStatusText(outcome.status) << '\n';
-        code = kExitSomeFailed;
-      }
-    }
-  }
+  const std::vector<FoundFile> drawings = FindDrawingFiles(folder_);
+  const int threads = WorkerThreads();
+  const BatchResult result = mode_ == Mode::List
+                                 ? ListPreviews(drawings, threads, out)
+                                 : ExportPreviews(drawings, type, threads, out, err);
   out.flush();
-  dialog.OnDestroy();
-  return code;
+  if (result.previews == 0) {
+    err << FormatText(LoadAppString(IDS_NO_PREVIEWS).c_str(), folder_.c_str()) << '\n';
+    return kExitNothingFound;
+  }
+  return result.failed == 0 ? kExitOk : kExitSomeFailed;
 }
 
 }  // namespace pictrove

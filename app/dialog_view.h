@@ -1,13 +1,11 @@
 // What the main dialog's logic asks of the user interface. The Qt dialog
-// implements it for the desktop, a headless view for the command line and a
-// fake for the tests. Control identifiers are those of resource_ids.h.
+// implements it for the desktop and a fake for the tests. Control
+// identifiers are those of resource_ids.h.
 #pragma once
 
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "app/drawing_search.h"
 #include "app/rect.h"
 
 namespace pictrove {
@@ -39,9 +37,7 @@ class DialogView {
 
   // ---- Controls ----
   virtual void EnableControl(int id, bool enable) = 0;
-  virtual bool IsControlEnabled(int id) = 0;
   virtual void ShowControl(int id, bool show) = 0;
-  virtual bool IsControlVisible(int id) = 0;
   // The up-down control's range and position.
   virtual void SetSpinRange(int low, int high) = 0;
   virtual void SetSpinPosition(int position) = 0;
@@ -82,10 +78,6 @@ class DialogView {
                             int defaultValue) = 0;
   virtual void WriteProfileInt(const std::string& section, const std::string& key,
                                int value) = 0;
-  // The drawings of a folder (see FindDrawingFiles).
-  virtual std::vector<FoundFile> FindFiles(const std::string& folder) {
-    return FindDrawingFiles(folder);
-  }
   // Runs `work` to completion while the dialog takes no input and the
   // animation keeps moving. `work` touches no user-interface state; it may
   // run on another thread. An exception from `work` reaches the caller.

@@ -1,7 +1,9 @@
 // The main dialog's state and behaviour, independent of any widget toolkit:
-// creation and shutdown of the libraries, the folder scan, the thumbnails,
-// stepping through them and saving them. It drives the window through a
-// DialogView; the window forwards its events to the On... handlers.
+// what the controls show and allow, the order of messages, stepping through
+// the thumbnails. The work itself (the toolkit's life, the scan, the
+// thumbnails and the saving) is the preview session's. The dialog drives its
+// window through a DialogView; the window forwards its events to the On...
+// handlers.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "app/preview_entry.h"
+#include "app/core/preview_entry.h"
+#include "app/core/preview_session.h"
+#include "app/core/save_outcome.h"
+#include "app/core/thumbnail.h"
+#include "app/core/toolkit_session.h"
 #include "app/rect.h"
-#include "app/save_outcome.h"
 #include "platform/win_types.h"
 
 namespace pictrove {
 
 class DialogView;
-
-// Size of every thumbnail.
-constexpr int kThumbWidth = 180;
-constexpr int kThumbHeight = 140;
 
 // What the dialog paints in its picture area.
 struct ThumbnailPaint {
@@ -32,8 +33,11 @@ struct ThumbnailPaint {
 
 class PreviewDialog {
  public:
-  explicit PreviewDialog(DialogView& view);
-  virtual ~PreviewDialog();
+  // `start` starts the toolkit when the dialog is created (tests pass one
+  // that fails).
+  explicit PreviewDialog(DialogView& view,
+                         ToolkitSession::Starter start = ToolkitSession::StartWithEmbeddedInitData);
+  ~PreviewDialog();
   PreviewDialog(const PreviewDialog&) = delete;
   PreviewDialog& operator=(const PreviewDialog&) = delete;
 
@@ -69,27 +73,30 @@ class PreviewDialog {
   // FALSE: members to controls; TRUE: controls to members.
   void UpdateData(BOOL saveAndValidate);
 
-  // ---- State ----
+  // ---- Read access ----
+  // Where the thumbnail is drawn, in dialog client coordinates.
+  const Rect& ThumbnailRect() const { return m_rcThumb; }
+  // The listed entries (none before creation), and the one on show.
+  std::size_t EntryCount() const;
+  const PreviewEntry* Entry(std::size_t index) const;
+  int CurrentIndex() const { return m_nCurrent; }
+
+ private:
+  void ReportSaveFailures(const std::vector<SaveOutcome>& failures, int attempted);
+  bool ChooseOutputFormat(std::string& extension);
+
+  DialogView& m_view;
+  ToolkitSession::Starter m_start;
   std::string m_strFolder;  // bytes
   std::string m_strLabel;   // bytes
   int m_nOutputType = -1;
   Rect m_rcThumb;
   int m_nCurrent = 0;
   Rect m_rcFrame;
-  std::vector<std::unique_ptr<PreviewEntry>> m_entries;
+  // The toolkit's life and the found previews (the entries), from a
+  // successful OnCreate to OnDestroy.
+  std::unique_ptr<PreviewSession> m_session;
   int m_bInitialised = 0;
-
- protected:
-  // Installs the init data hooks and the critical-error handler, then starts
-  // the toolkit; returns ToolkitStart's result.
-  virtual std::int16_t StartToolkit(std::int16_t* error);
-
- private:
-  std::unique_ptr<PreviewEntry> LoadEntry(const std::string& path, const std::string& name);
-  void ReportSaveFailures(const std::vector<SaveOutcome>& failures, int attempted);
-  bool ChooseOutputFormat(std::string& extension);
-
-  DialogView& m_view;
 };
 
 }  // namespace pictrove

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/resource_ids.h"
+#include "toolkit/messages.h"
 
 namespace pictrove {
 
@@ -51,6 +52,11 @@ std::string FormatText(const char* format, ...) {
   }
   va_end(args);
   return text;
+}
+
+std::string ToolkitStartFailureText(std::int16_t error) {
+  return FormatText(LoadAppString(IDS_TOOLKIT_INIT_FAILED).c_str(), static_cast<int>(error),
+                    ErrorText(error));
 }
 
 }  // namespace pictrove

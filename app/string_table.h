@@ -1,6 +1,7 @@
 // The application's string table and printf-style composition of its texts.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pictrove {
@@ -12,5 +13,9 @@ std::string LoadAppString(unsigned id);
 // of printf's conversions). The arguments are passed through unchanged, so
 // every caller passes plain C values (const char*, int).
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// "Unable to initialize Draftcore Toolkit\nError is %d: (%s)" with the error
+// number of a failed toolkit start and its message.
+std::string ToolkitStartFailureText(std::int16_t error);
 
 }  // namespace pictrove

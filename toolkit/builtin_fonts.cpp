@@ -3,10 +3,9 @@
 #include <cstring>
 
 #include "toolkit/host_functions.h"
+#include "toolkit/error_numbers.h"
 
 namespace {
-
-constexpr std::int32_t kCannotAllocateFont = 293;  // "Error allocating shapefile"
 
 struct FontDefinition {
   const char* name;
@@ -55,7 +54,7 @@ bool RegisterBuiltInFonts(ToolkitContext* context) {
   context->font2 = context->font1 != nullptr ? AllocateFont() : nullptr;
   if (context->font2 == nullptr) {
     FreeBuiltInFonts(context);
-    SetErrorNumber(kCannotAllocateFont);
+    SetErrorNumber(kErrCannotAllocateFont);
     if (context->criticalErrorHandler != nullptr) context->criticalErrorHandler(kCriticalFatal);
     return false;
   }

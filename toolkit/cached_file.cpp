@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -19,10 +20,13 @@ namespace {
 constexpr std::int64_t kLastBlockPosition = INT32_MAX - kCachedBlockBytes;
 
 // One use counter for every open file. Unsigned so that it wraps without
-// fault; a stamp that comes out negative is treated as oldest.
-std::uint32_t gUseCounter = 0;
+// fault; a stamp that comes out negative is treated as oldest. Files open on
+// several threads at once share it, so it counts atomically.
+std::atomic<std::uint32_t> gUseCounter{0};
 
-void StampSlot(CachedFileSlot& slot) { slot.stamp = static_cast<std::int32_t>(gUseCounter++); }
+void StampSlot(CachedFileSlot& slot) {
+  slot.stamp = static_cast<std::int32_t>(gUseCounter.fetch_add(1, std::memory_order_relaxed));
+}
 
 void StampCurrentSlot(CachedFile* file) {
   if (file->currentSlot >= 0) StampSlot(file->slots[file->currentSlot]);

@@ -89,4 +89,8 @@ struct ToolkitContext {
 extern ToolkitContext* gToolkitContext;
 
 // Sets the running toolkit's error number; does nothing when none runs.
+// Safe to call from several threads at once.
 void SetErrorNumber(std::int32_t number);
+// The running toolkit's error number, 0 when none runs; safe beside
+// SetErrorNumber on other threads.
+std::int32_t LoadErrorNumber();

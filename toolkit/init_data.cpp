@@ -4,13 +4,11 @@
 #include <cstring>
 
 #include "toolkit/charset_tables.h"
+#include "toolkit/error_numbers.h"
 #include "toolkit/hooks.h"
 #include "toolkit/host_functions.h"
 
 namespace {
-
-constexpr std::int32_t kCannotOpen = 182;    // "Unable to open init file"
-constexpr std::int32_t kWrongVersion = 183;  // "Incorrect init file version"
 
 char gInitDataName[kInitDataNameCapacity + 1] = "";
 
@@ -73,7 +71,7 @@ int ReadBannerEnd(const InitDataHooks& hooks, void* handle) {
 }  // namespace
 
 bool LoadInitData(ToolkitContext* context, const char* name) {
-  SetErrorNumber(kCannotOpen);
+  SetErrorNumber(kErrCannotOpenInitData);
   const char* remembered = name != nullptr ? name : "";
   std::strncpy(gInitDataName, remembered, kInitDataNameCapacity);
   gInitDataName[kInitDataNameCapacity] = '\0';
@@ -87,7 +85,7 @@ bool LoadInitData(ToolkitContext* context, const char* name) {
     return false;
   }
   if (ReadBannerEnd(hooks, handle) != 'H') {
-    SetErrorNumber(kWrongVersion);
+    SetErrorNumber(kErrWrongInitDataVersion);
     FreeFontTables(context);
     hooks.close(handle);
     return false;
@@ -97,7 +95,7 @@ bool LoadInitData(ToolkitContext* context, const char* name) {
     gCharsetSlots[slot].position = static_cast<std::int32_t>(ReadNumber(hooks, handle, 4));
   }
   if (!BuildBuiltInCharsetTables()) {
-    SetErrorNumber(kCannotOpen);
+    SetErrorNumber(kErrCannotOpenInitData);
     FreeFontTables(context);
     hooks.close(handle);
     return false;

@@ -373,6 +373,5 @@ const char* ErrorText(std::int16_t number) {
 }
 
 std::int16_t CurrentErrorNumber() {
-  if (gToolkitContext == nullptr) return 0;
-  return static_cast<std::int16_t>(gToolkitContext->errorNumber & 0xFFFF);
+  return static_cast<std::int16_t>(LoadErrorNumber() & 0xFFFF);
 }

@@ -6,15 +6,11 @@
 #include "toolkit/bitmap_file_header.h"
 #include "toolkit/cached_file.h"
 #include "toolkit/context.h"
+#include "toolkit/error_numbers.h"
 #include "toolkit/host_functions.h"
 #include "toolkit/preview_directory.h"
 
 namespace {
-
-constexpr std::int32_t kCannotOpen = 3;         // "Can't open file"
-constexpr std::int32_t kNoPreview = 23;         // "No BMP present in this file"
-constexpr std::int32_t kNoTransferBuffer = 134; // "Can't malloc for raster file write"
-constexpr std::int32_t kBadImageData = 135;     // "Error in raster data"
 
 constexpr std::size_t kTransferBytes = 8192;
 
@@ -54,7 +50,7 @@ bool CopyPreview(CachedFile* file, const PreviewSource& source, std::uint8_t* tr
 std::uint32_t PreviewImageSize(const char* path) {
   CachedFile* file = CachedFileOpen(path);
   if (file == nullptr) {
-    SetErrorNumber(kCannotOpen);
+    SetErrorNumber(kErrCannotOpenFile);
     return 0;
   }
   const PreviewSource source = FindPreview(file);
@@ -66,25 +62,25 @@ std::int16_t ExtractPreviewImage(const char* path, std::uint8_t* buffer, std::ui
                                  std::uint32_t* length) {
   CachedFile* file = CachedFileOpen(path);
   if (file == nullptr) {
-    SetErrorNumber(kCannotOpen);
+    SetErrorNumber(kErrCannotOpenFile);
     return 0;
   }
   const PreviewSource source = FindPreview(file);
   if (source.format == kPreviewNone) {
-    SetErrorNumber(kNoPreview);
+    SetErrorNumber(kErrNoPreview);
     CachedFileClose(file);
     return 0;
   }
   // The drawing may have changed since the caller sized its buffer.
   const std::uint32_t imageBytes = ImageBytes(source);
   if (buffer == nullptr || imageBytes > capacity) {
-    SetErrorNumber(kBadImageData);
+    SetErrorNumber(kErrBadImageData);
     CachedFileClose(file);
     return 0;
   }
   auto* transfer = static_cast<std::uint8_t*>(HostMemoryAllocate(kTransferBytes));
   if (transfer == nullptr) {
-    SetErrorNumber(kNoTransferBuffer);
+    SetErrorNumber(kErrNoTransferBuffer);
     CachedFileClose(file);
     if (gToolkitContext != nullptr && gToolkitContext->criticalErrorHandler != nullptr) {
       gToolkitContext->criticalErrorHandler(kCriticalFatal);
@@ -96,10 +92,10 @@ std::int16_t ExtractPreviewImage(const char* path, std::uint8_t* buffer, std::ui
   HostMemoryFree(transfer);
   CachedFileClose(file);
   if (!copied) {
-    SetErrorNumber(kBadImageData);
+    SetErrorNumber(kErrBadImageData);
     return 0;
   }
-  SetErrorNumber(0);
+  SetErrorNumber(kErrNone);
   if (length != nullptr) *length = imageBytes;
   return 1;
 }

@@ -10,22 +10,29 @@
 // Both operations need a started toolkit (they record the error number in
 // its context) and read the file independently of each other; a caller
 // sizes its buffer with PreviewImageSize and passes that capacity on.
+//
+// Both may run on several threads at once, each over its own buffer, while
+// the toolkit is running; the error number then holds the last one set by
+// any of them.
 #pragma once
 
 #include <cstdint>
 
+#include "toolkit/error_numbers.h"
+
 // Bytes the preview's file image takes: the BMP data's size + 14, or the PNG
 // data's size; 0 when the drawing has no usable preview. A file that cannot
-// be opened sets error number 3; otherwise the error number stays.
+// be opened sets kErrCannotOpenFile; otherwise the error number stays.
 std::uint32_t PreviewImageSize(const char* path);
 
 // Writes the preview's file image into buffer, never past capacity, and its
-// length into *length. Returns 1 on success (error number 0) and 0 on
-// failure, with the error number:
-//   3    the file cannot be opened
-//   23   no usable preview
-//   134  no memory for the transfer buffer (after critical-error code 2)
-//   135  the image does not fit in capacity, or the data is cut short;
-//        *length is then left alone
+// length into *length. Returns 1 on success (error number kErrNone) and 0 on
+// failure, with the error number (*length is then left alone):
+//   kErrCannotOpenFile (3)      the file cannot be opened
+//   kErrNoPreview (23)          no usable preview
+//   kErrNoTransferBuffer (134)  no memory for the transfer buffer (after
+//                               critical-error code 2)
+//   kErrBadImageData (135)      a null buffer, an image that does not fit in
+//                               capacity, or data cut short
 std::int16_t ExtractPreviewImage(const char* path, std::uint8_t* buffer, std::uint32_t capacity,
                                  std::uint32_t* length);

@@ -4,20 +4,12 @@
 
 #include "toolkit/builtin_fonts.h"
 #include "toolkit/context.h"
+#include "toolkit/error_numbers.h"
 #include "toolkit/file_locator.h"
 #include "toolkit/init_data.h"
 #include "toolkit/host_functions.h"
 
 namespace {
-
-constexpr std::int16_t kNoContext = 284;      // "Can't allocate Draftcore internal data"
-constexpr std::int32_t kNoSmallBlock = 216;   // "Can't allocate vm temp memory"
-constexpr std::int32_t kNoReadBuffer = 11;
-constexpr std::int32_t kNoWriteBuffer = 12;
-constexpr std::int32_t kNoXdataReadBuffer = 9;
-constexpr std::int32_t kNoXdataWriteBuffer = 10;
-constexpr std::int32_t kLoadingInitData = 15;
-constexpr std::int32_t kRegisteringFonts = 294;
 
 constexpr double kRealTolerance = 5e-7;
 constexpr double kDegreesPerRadian = 57.29577951308232;
@@ -47,10 +39,10 @@ bool AllocateWorkBuffers(ToolkitContext* context) {
     std::size_t bytes;
   };
   constexpr Step kSteps[] = {
-      {kNoReadBuffer, &ToolkitContext::readBuffer, kReadBufferBytes},
-      {kNoWriteBuffer, &ToolkitContext::writeBuffer, kReadBufferBytes},
-      {kNoXdataReadBuffer, &ToolkitContext::xdataReadBuffer, kXdataBufferBytes},
-      {kNoXdataWriteBuffer, &ToolkitContext::xdataWriteBuffer, kXdataBufferBytes},
+      {kErrNoReadBuffer, &ToolkitContext::readBuffer, kReadBufferBytes},
+      {kErrNoWriteBuffer, &ToolkitContext::writeBuffer, kReadBufferBytes},
+      {kErrNoXdataReadBuffer, &ToolkitContext::xdataReadBuffer, kXdataBufferBytes},
+      {kErrNoXdataWriteBuffer, &ToolkitContext::xdataWriteBuffer, kXdataBufferBytes},
   };
   for (const Step& step : kSteps) {
     context->errorNumber = step.errorNumber;
@@ -91,7 +83,7 @@ std::int16_t ToolkitStart(const char* initDataName, std::int16_t* errorOut) {
 
   auto* context = static_cast<ToolkitContext*>(HostMemoryAllocate(sizeof(ToolkitContext)));
   if (context == nullptr) {
-    Report(errorOut, kNoContext);
+    Report(errorOut, kErrNoContext);
     return 0;
   }
   std::memset(context, 0, sizeof(ToolkitContext));
@@ -102,25 +94,25 @@ std::int16_t ToolkitStart(const char* initDataName, std::int16_t* errorOut) {
 
   if (HostMemoryStart() == 0) {
     DiscardContext(context);
-    Report(errorOut, kNoContext);
+    Report(errorOut, kErrNoContext);
     return 0;
   }
 
   context->smallBlock = HostMemoryAllocate(kSmallBlockBytes);
   if (context->smallBlock == nullptr) {
-    context->errorNumber = kNoSmallBlock;
+    context->errorNumber = kErrNoSmallBlock;
     if (context->criticalErrorHandler != nullptr) context->criticalErrorHandler(kCriticalFatal);
     DiscardContext(context);
-    Report(errorOut, kNoSmallBlock);
+    Report(errorOut, kErrNoSmallBlock);
     return 0;
   }
 
   SetEngineDefaults(context);
   if (AllocateWorkBuffers(context)) {
-    context->errorNumber = kLoadingInitData;
+    context->errorNumber = kErrLoadingInitData;
     context->pageBytes = 4096;
     if (LoadInitData(context, initDataName)) {
-      context->errorNumber = kRegisteringFonts;
+      context->errorNumber = kErrRegisteringFonts;
       if (RegisterBuiltInFonts(context)) {
         context->errorNumber = 0;
         SetFinalDefaults(context);

@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "app/folder_browser.h"
-#include "app/output_format.h"
+#include "app/core/output_format.h"
 #include "app/preview_dialog.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/animation_control.h"

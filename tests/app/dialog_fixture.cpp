@@ -11,7 +11,6 @@ void DialogTest::SetUp() { gdiBaseline = GdiLiveObjectCount(); }
 
 void DialogTest::TearDown() {
   dialog.OnDestroy();
-  dialog.FreeEntries();  // entries a test made without opening the dialog
   EXPECT_EQ(GdiLiveObjectCount(), gdiBaseline);
 }
 
@@ -40,12 +39,20 @@ std::vector<std::string> DialogTest::Steps(int delta, int count) {
 }
 
 std::vector<std::uint8_t> DialogTest::Thumbnail(int index) {
-  const auto& entry = dialog.m_entries.at(static_cast<std::size_t>(index));
+  const pictrove::PreviewEntry* entry = dialog.Entry(static_cast<std::size_t>(index));
+  if (entry == nullptr) {
+    ADD_FAILURE() << "no entry " << index;
+    return {};
+  }
+  return CaptureThumbnail(*entry);
+}
+
+std::vector<std::uint8_t> CaptureThumbnail(const pictrove::PreviewEntry& entry) {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   HDC dc = GetDC(nullptr);
   std::uint8_t* pixels =
-      tsCaptureBitmap(entry->m_bitmap->GetSafeHandle(), &width, &height, dc, nullptr);
+      tsCaptureBitmap(entry.m_bitmap->GetSafeHandle(), &width, &height, dc, nullptr);
   ReleaseDC(nullptr, dc);
   if (pixels == nullptr) return {};
   EXPECT_EQ(width, 180u);

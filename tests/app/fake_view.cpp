@@ -1,7 +1,7 @@
 #include "tests/app/fake_view.h"
 
 #include "app/folder_browser.h"
-#include "app/output_format.h"
+#include "app/core/output_format.h"
 #include "app/resource_ids.h"
 #include "platform/message_box.h"
 

@@ -26,7 +26,6 @@ constexpr char kNoPreviews[] = "No bitmap previews have been found in the follow
 TEST_F(DialogTest, InitialisationShowsTheRememberedFormatAndEmptyControls) {
   view.frameRect = Rect{21, 131, 380, 304};  // 359 x 173: odd halves truncate
   Open();
-  EXPECT_EQ(dialog.m_bInitialised, 1);
   EXPECT_EQ(view.selection, 1) << "first run shows JPG";
   EXPECT_EQ(view.texts[IDC_FILENAME], "") << "the template's text is replaced";
   EXPECT_EQ(view.texts[IDC_FOLDER], "");
@@ -37,8 +36,7 @@ TEST_F(DialogTest, InitialisationShowsTheRememberedFormatAndEmptyControls) {
   ASSERT_EQ(view.menu.size(), 2u);
   EXPECT_EQ(view.menu[0].first, 0u) << "a separator first";
   EXPECT_EQ(view.menu[1], (std::pair<unsigned, std::string>{0x0010, "&About Pictrove..."}));
-  EXPECT_EQ(dialog.m_rcFrame, view.frameRect);
-  EXPECT_EQ(dialog.m_rcThumb, (Rect{21 + 179 - 90, 131 + 86 - 70, 110 + 180, 147 + 140}));
+  EXPECT_EQ(dialog.ThumbnailRect(), (Rect{21 + 179 - 90, 131 + 86 - 70, 110 + 180, 147 + 140}));
 }
 
 TEST_F(DialogTest, WithoutASystemMenuNothingIsAppended) {
@@ -87,20 +85,14 @@ TEST_F(DialogTest, AboutCommandOpensTheAboutBoxOthersGoToTheDefault) {
   EXPECT_EQ(view.defaultCommands, std::vector<unsigned>{0xF060});
 }
 
-class FailingToolkitDialog : public PreviewDialog {
- public:
-  using PreviewDialog::PreviewDialog;
-
- protected:
-  std::int16_t StartToolkit(std::int16_t* error) override {
-    *error = 183;
-    return 0;
-  }
-};
+std::int16_t FailingStart(std::int16_t* error) {
+  *error = 183;
+  return 0;
+}
 
 TEST(DialogStartup, ToolkitFailureShowsOnlyTheMessageAndEnds) {
   FakeView view;
-  FailingToolkitDialog dialog(view);
+  PreviewDialog dialog(view, FailingStart);
   EXPECT_EQ(dialog.DoModal(), -1);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text,
@@ -130,27 +122,26 @@ TEST_F(DialogTest, ScanListsPreviewsInNameOrderAndShowsTheFirst) {
   Put("notes.txt", BmpDrawing(50, 50, 0x123456));
   Select(dir.path());
 
-  ASSERT_EQ(dialog.m_entries.size(), 3u);
-  EXPECT_EQ(dialog.m_entries[0]->m_strName, "A.dwg");
-  EXPECT_EQ(dialog.m_entries[1]->m_strName, "b.dwg");
-  EXPECT_EQ(dialog.m_entries[2]->m_strName, "c.DWG");
-  EXPECT_EQ(dialog.m_entries[1]->m_strPath, dir.file("b.dwg"));
-  EXPECT_EQ(dialog.m_entries[0]->m_kind, PreviewKind::Png);
-  EXPECT_EQ(dialog.m_entries[2]->m_kind, PreviewKind::Bmp);
-  EXPECT_EQ(dialog.m_entries[2]->m_nPreviewWidth, 100u);
-  EXPECT_EQ(dialog.m_entries[2]->m_nPreviewHeight, 200u);
+  ASSERT_EQ(dialog.EntryCount(), 3u);
+  EXPECT_EQ(dialog.Entry(0)->m_strName, "A.dwg");
+  EXPECT_EQ(dialog.Entry(1)->m_strName, "b.dwg");
+  EXPECT_EQ(dialog.Entry(2)->m_strName, "c.DWG");
+  EXPECT_EQ(dialog.Entry(1)->m_strPath, dir.file("b.dwg"));
+  EXPECT_EQ(dialog.Entry(0)->m_kind, PreviewKind::Png);
+  EXPECT_EQ(dialog.Entry(2)->m_kind, PreviewKind::Bmp);
+  EXPECT_EQ(dialog.Entry(2)->m_nPreviewWidth, 100u);
+  EXPECT_EQ(dialog.Entry(2)->m_nPreviewHeight, 200u);
 
   EXPECT_EQ(view.texts[IDC_FILENAME], "A.dwg - 1 of 3");
   EXPECT_EQ(view.texts[IDC_FOLDER], dir.path());
-  EXPECT_EQ(dialog.m_strFolder, dir.path());
   for (int id : {IDC_SAVE, IDC_SAVEALL, IDC_SPIN, IDC_FRAME}) EXPECT_TRUE(view.enabled[id]) << id;
   EXPECT_EQ(view.spinLow, 0);
   EXPECT_EQ(view.spinHigh, 2);
   EXPECT_EQ(view.spinPosition, 0);
-  EXPECT_EQ(dialog.m_nCurrent, 0);
+  EXPECT_EQ(dialog.CurrentIndex(), 0);
   EXPECT_TRUE(view.messages.empty());
   ASSERT_FALSE(view.invalidations.empty());
-  EXPECT_EQ(view.invalidations.back(), (std::pair<Rect, bool>{dialog.m_rcThumb, false}));
+  EXPECT_EQ(view.invalidations.back(), (std::pair<Rect, bool>{dialog.ThumbnailRect(), false}));
 
   // The clip played and the wait cursor showed while the files were read,
   // and both are gone now.
@@ -164,8 +155,8 @@ TEST_F(DialogTest, ScanListsPreviewsInNameOrderAndShowsTheFirst) {
   const ThumbnailPaint paint = dialog.OnPaint();
   EXPECT_TRUE(paint.draw);
   EXPECT_NE(paint.bitmap, nullptr);
-  EXPECT_EQ(paint.left, dialog.m_rcThumb.left);
-  EXPECT_EQ(paint.top, dialog.m_rcThumb.top);
+  EXPECT_EQ(paint.left, dialog.ThumbnailRect().left);
+  EXPECT_EQ(paint.top, dialog.ThumbnailRect().top);
 }
 
 TEST_F(DialogTest, StepsWrapAroundAtBothEnds) {
@@ -176,8 +167,8 @@ TEST_F(DialogTest, StepsWrapAroundAtBothEnds) {
                                                     "a.dwg - 1 of 3", "b.dwg - 2 of 3"}));
   Steps(-1, 1);
   EXPECT_EQ(Steps(-1, 1), std::vector<std::string>{"c.dwg - 3 of 3"}) << "back from the first";
-  EXPECT_EQ(dialog.m_nCurrent, 2);
-  EXPECT_EQ(dialog.OnPaint().bitmap, dialog.m_entries[2]->m_bitmap->GetSafeHandle());
+  EXPECT_EQ(dialog.CurrentIndex(), 2);
+  EXPECT_EQ(dialog.OnPaint().bitmap, dialog.Entry(2)->m_bitmap->GetSafeHandle());
 }
 
 TEST_F(DialogTest, OtherStepsMoveNothingButRedraw) {
@@ -217,20 +208,20 @@ TEST_F(DialogTest, FolderWhoseDrawingsLackPreviewsEmptiesTheList) {
   Open();
   Put("a.dwg", BmpDrawing(40, 30, 0x808080));
   Select(dir.path());
-  ASSERT_EQ(dialog.m_entries.size(), 1u);
+  ASSERT_EQ(dialog.EntryCount(), 1u);
 
   testsupport::TempDir second;
   second.write("x.dwg", NoPreviewDrawing());
   second.write("y.dwg", BmpDrawing(20, 20, 0x808080, 24, "AC1013"));
   Select(second.path());
-  EXPECT_TRUE(dialog.m_entries.empty());
+  EXPECT_TRUE((dialog.EntryCount() == 0));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kNoPreviews + second.path());
   EXPECT_EQ(view.messages[0].style, MB_ICONINFORMATION | MB_OK);
   for (int id : {IDC_SAVE, IDC_SAVEALL, IDC_SPIN, IDC_FRAME}) EXPECT_FALSE(view.enabled[id]) << id;
   EXPECT_EQ(view.texts[IDC_FOLDER], "");
   EXPECT_EQ(view.texts[IDC_FILENAME], "");
-  EXPECT_EQ(view.invalidations.back(), (std::pair<Rect, bool>{dialog.m_rcThumb, true}));
+  EXPECT_EQ(view.invalidations.back(), (std::pair<Rect, bool>{dialog.ThumbnailRect(), true}));
   EXPECT_FALSE(dialog.OnPaint().draw) << "the background shows";
   EXPECT_FALSE(view.visible[IDC_ANIMATE]);
   EXPECT_EQ(view.cursorDepth, 0);
@@ -247,10 +238,10 @@ TEST_F(DialogTest, FolderWithoutDrawingsKeepsThePreviousPreviews) {
   empty.write("readme.txt", {1, 2, 3});
   Select(empty.path());
   EXPECT_EQ(view.lastMessage(), kNoPreviews + empty.path());
-  ASSERT_EQ(dialog.m_entries.size(), 2u);
+  ASSERT_EQ(dialog.EntryCount(), 2u);
   EXPECT_EQ(view.texts[IDC_FOLDER], dir.path());
   EXPECT_EQ(view.texts[IDC_FILENAME], "b.dwg - 2 of 2");
-  EXPECT_EQ(dialog.m_nCurrent, 1);
+  EXPECT_EQ(dialog.CurrentIndex(), 1);
   for (int id : {IDC_SAVE, IDC_SAVEALL, IDC_SPIN, IDC_FRAME}) EXPECT_TRUE(view.enabled[id]) << id;
   EXPECT_TRUE(dialog.OnPaint().draw);
 }
@@ -265,7 +256,7 @@ TEST_F(DialogTest, CancelledBrowserChangesNothing) {
   dialog.OnSelect();  // nothing scripted: cancelled as well
   EXPECT_EQ(view.workRuns, runs);
   EXPECT_TRUE(view.messages.empty());
-  EXPECT_EQ(dialog.m_entries.size(), 1u);
+  EXPECT_EQ(dialog.EntryCount(), 1u);
   EXPECT_EQ(view.texts[IDC_FOLDER], dir.path());
 }
 
@@ -317,9 +308,9 @@ TEST_F(DialogTest, SpecialFilesNamedLikeDrawingsAreSkippedSilently) {
 
   Select(dir.path());
   close(sock);
-  ASSERT_EQ(dialog.m_entries.size(), 2u);
-  EXPECT_EQ(dialog.m_entries[0]->m_strName, "link.dwg");
-  EXPECT_EQ(dialog.m_entries[1]->m_strName, "real.dwg");
+  ASSERT_EQ(dialog.EntryCount(), 2u);
+  EXPECT_EQ(dialog.Entry(0)->m_strName, "link.dwg");
+  EXPECT_EQ(dialog.Entry(1)->m_strName, "real.dwg");
   EXPECT_TRUE(view.messages.empty());
 }
 
@@ -328,13 +319,9 @@ TEST_F(DialogTest, NamesThatAreNotUtf8AreListedWithAReadableLabel) {
   const std::string name = "caf\xE9 plan.dwg";
   Put(name, BmpDrawing(40, 30, 0x808080));
   Select(dir.path());
-  ASSERT_EQ(dialog.m_entries.size(), 1u);
-  EXPECT_EQ(dialog.m_entries[0]->m_strName, name) << "bytes kept";
-  EXPECT_EQ(dialog.m_strLabel, name + " - 1 of 1");
+  ASSERT_EQ(dialog.EntryCount(), 1u);
+  EXPECT_EQ(dialog.Entry(0)->m_strName, name) << "bytes kept";
   EXPECT_EQ(view.texts[IDC_FILENAME], "caf\xC3\xA9 plan.dwg - 1 of 1");
-  // Reading the controls back keeps the bytes.
-  dialog.UpdateData(TRUE);
-  EXPECT_EQ(dialog.m_strLabel, name + " - 1 of 1");
 }
 
 TEST_F(DialogTest, FolderNamedWithStrayBytesKeepsItsBytes) {
@@ -343,10 +330,12 @@ TEST_F(DialogTest, FolderNamedWithStrayBytesKeepsItsBytes) {
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
   dir.write("pl\xE4ne/a.dwg", BmpDrawing(40, 30, 0x808080));
   Select(folder);
-  EXPECT_EQ(dialog.m_strFolder, folder);
-  dialog.UpdateData(TRUE);
-  EXPECT_EQ(dialog.m_strFolder, folder);
   EXPECT_EQ(view.texts[IDC_FOLDER], dir.path() + "/pl\xC3\xA4ne");
+  // Reading the controls back keeps the bytes: the browser starts there.
+  dialog.UpdateData(TRUE);
+  view.browseAnswers.push_back(std::nullopt);
+  dialog.OnSelect();
+  EXPECT_EQ(view.browsedInitialFolders.back(), folder);
 }
 
 TEST_F(DialogTest, PercentSignsInNamesAreText) {
@@ -361,10 +350,10 @@ TEST_F(DialogTest, UndecodablePreviewIsListedCountedAndShownBlank) {
   Put("a-broken.dwg", BrokenPreviewDrawing());
   Put("b-good.dwg", BmpDrawing(40, 30, 0x808080));
   Select(dir.path());
-  ASSERT_EQ(dialog.m_entries.size(), 2u);
+  ASSERT_EQ(dialog.EntryCount(), 2u);
   EXPECT_EQ(view.texts[IDC_FILENAME], "a-broken.dwg - 1 of 2");
-  EXPECT_EQ(dialog.m_entries[0]->m_bitmap->GetSafeHandle(), nullptr);
-  EXPECT_EQ(dialog.m_entries[0]->m_nPreviewWidth, 0u);
+  EXPECT_EQ(dialog.Entry(0)->m_bitmap->GetSafeHandle(), nullptr);
+  EXPECT_EQ(dialog.Entry(0)->m_nPreviewWidth, 0u);
   const ThumbnailPaint paint = dialog.OnPaint();
   EXPECT_TRUE(paint.draw) << "drawn as the white canvas";
   EXPECT_EQ(paint.bitmap, nullptr);
@@ -376,7 +365,7 @@ TEST_F(DialogTest, ScanOfManyDrawingsFreesThePreviousThumbnails) {
   Select(dir.path());
   const std::size_t withTwenty = GdiLiveObjectCount();
   Select(dir.path());
-  EXPECT_EQ(dialog.m_entries.size(), 20u);
+  EXPECT_EQ(dialog.EntryCount(), 20u);
   EXPECT_EQ(GdiLiveObjectCount(), withTwenty) << "old thumbnails deleted";
 }
 

@@ -101,7 +101,7 @@ class QtDialogTest : public ::testing::Test {
   }
   QRgb ThumbnailCentre() {
     const QImage shot = Shot();
-    return shot.pixel(dialog.m_rcThumb.left + 90, dialog.m_rcThumb.top + 70) & 0xFFFFFF;
+    return shot.pixel(dialog.ThumbnailRect().left + 90, dialog.ThumbnailRect().top + 70) & 0xFFFFFF;
   }
 
   QtSettingsStore store;
@@ -187,9 +187,9 @@ TEST_F(QtDialogTest, LayoutFollowsTheTemplate) {
 
   // The thumbnail sits centred in the frame.
   const QRect frame = Control(IDC_FRAME)->geometry();
-  EXPECT_EQ(dialog.m_rcThumb.left, frame.x() + frame.width() / 2 - 90);
-  EXPECT_EQ(dialog.m_rcThumb.top, frame.y() + frame.height() / 2 - 70);
-  EXPECT_TRUE(frame.contains(QRect(dialog.m_rcThumb.left, dialog.m_rcThumb.top, 180, 140)));
+  EXPECT_EQ(dialog.ThumbnailRect().left, frame.x() + frame.width() / 2 - 90);
+  EXPECT_EQ(dialog.ThumbnailRect().top, frame.y() + frame.height() / 2 - 70);
+  EXPECT_TRUE(frame.contains(QRect(dialog.ThumbnailRect().left, dialog.ThumbnailRect().top, 180, 140)));
 }
 
 TEST_F(QtDialogTest, EnterOpensTheFolderBrowser) {
@@ -294,7 +294,7 @@ TEST_F(QtDialogTest, UndecodablePreviewShowsTheWhiteCanvasAndNamesStayReadable) 
   EXPECT_EQ(Control<QLabel>(IDC_FILENAME)->text(), QString::fromUtf8("caf\u00E9.dwg - 1 of 1"));
   EXPECT_EQ(ThumbnailCentre(), 0xFFFFFFu);
   const QImage shot = Shot();
-  EXPECT_NE(shot.pixel(dialog.m_rcThumb.left - 5, dialog.m_rcThumb.top + 70) & 0xFFFFFF, 0xFFFFFFu)
+  EXPECT_NE(shot.pixel(dialog.ThumbnailRect().left - 5, dialog.ThumbnailRect().top + 70) & 0xFFFFFF, 0xFFFFFFu)
       << "the background around it is not white";
 }
 

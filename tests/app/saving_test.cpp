@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/drawing_search.h"
-#include "app/output_format.h"
+#include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
+#include "app/core/save_thumbnail.h"
+#include "app/core/thumbnail.h"
 #include "app/resource_ids.h"
 #include "imaging/tessera.h"
 #include "platform/global_memory.h"
@@ -101,7 +103,6 @@ TEST_F(SavingTest, SaveWritesTheThumbnailOnShowInEachFormat) {
   for (int format = 0; format < kOutputFormatCount; ++format) {
     view.selection = format;
     dialog.OnSave();
-    EXPECT_EQ(dialog.m_nOutputType, format);
     EXPECT_EQ(view.lastMessage(), "Bitmap preview saved!");
     EXPECT_EQ(view.messages.back().style, MB_ICONINFORMATION | MB_OK);
     const std::string path = dir.file(std::string("plan.") + OutputFormatText(format));
@@ -112,8 +113,8 @@ TEST_F(SavingTest, SaveWritesTheThumbnailOnShowInEachFormat) {
   EXPECT_EQ(view.messages.size(), 5u);
   EXPECT_EQ(view.cursorDepth, 0);
   // Saving changes nothing else.
-  EXPECT_EQ(dialog.m_nCurrent, 1);
-  EXPECT_EQ(dialog.m_entries.size(), 2u);
+  EXPECT_EQ(dialog.CurrentIndex(), 1);
+  EXPECT_EQ(dialog.EntryCount(), 2u);
   dialog.OnDestroy();
   EXPECT_EQ(view.settings["Settings/OutputType"], 4) << "the last choice is stored";
 }
@@ -212,8 +213,8 @@ TEST_F(SavingTest, PathWithoutADotGetsTheExtensionAppended) {
   OpenWith({"plan.dwg"});
   ASSERT_EQ(mkdir(dir.file("my.folder").c_str(), 0755), 0);
   const std::string drawing = dir.write("my.folder/plan", {1, 2, 3});
-  dialog.m_entries[0]->m_strPath = drawing;
-  const SaveOutcome outcome = dialog.SaveEntry(0, 0, "BMP");
+  const std::vector<std::uint8_t> white(kThumbBytes, 0xFF);
+  const SaveOutcome outcome = SaveThumbnail(drawing, 0, "BMP", white.data(), 180, 140);
   EXPECT_EQ(outcome.status, SaveStatus::Written);
   EXPECT_EQ(outcome.path, drawing + ".BMP");
   ExpectThumbnailFile(0, readFile(drawing + ".BMP"));

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/drawing_search.h"
-#include "app/output_format.h"
+#include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
 #include "app/text_utils.h"
 #include "tests/support/temp_dir.h"
 

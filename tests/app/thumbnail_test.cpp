@@ -2,7 +2,9 @@
 // white canvas, BMP and PNG previews are told apart by their first bytes.
 #include <gtest/gtest.h>
 
-#include "app/preview_entry.h"
+#include "app/core/preview_entry.h"
+#include "app/core/thumbnail_bitmap.h"
+#include "platform/gdi.h"
 #include "tests/app/dialog_fixture.h"
 #include "tests/support/bmp_builder.h"
 #include "tests/support/png_builder.h"
@@ -44,23 +46,30 @@ Box PictureBox(const std::vector<std::uint8_t>& rgb) {
   return box;
 }
 
-class ThumbnailTest : public DialogTest {
+class ThumbnailTest : public ::testing::Test {
  protected:
-  // Builds a thumbnail from a file image into a fresh entry; the entry
-  // joins the dialog's list so that it is freed with it.
+  void SetUp() override { gdiBaseline = GdiLiveObjectCount(); }
+  void TearDown() override {
+    made.clear();
+    EXPECT_EQ(GdiLiveObjectCount(), gdiBaseline) << "every thumbnail freed with its entry";
+  }
+
+  // Builds a thumbnail from a file image into a fresh entry, kept until the
+  // test ends.
   PreviewEntry& Make(const std::vector<std::uint8_t>& image, bool expected = true) {
-    auto entry = std::make_unique<PreviewEntry>();
-    EXPECT_EQ(dialog.MakeThumbnail(image.data(), static_cast<std::uint32_t>(image.size()), *entry),
-              expected ? TRUE : FALSE);
-    dialog.m_entries.push_back(std::move(entry));
-    return *dialog.m_entries.back();
+    made.push_back(std::make_unique<PreviewEntry>());
+    EXPECT_EQ(MakeThumbnailBitmap(image.data(), static_cast<std::uint32_t>(image.size()), *made.back()),
+              expected);
+    return *made.back();
   }
   Box BoxOf(int width, int height) {
-    Make(SolidBmpFile(width, height));
-    const auto rgb = Thumbnail(static_cast<int>(dialog.m_entries.size()) - 1);
+    const auto rgb = CaptureThumbnail(Make(SolidBmpFile(width, height)));
     EXPECT_FALSE(rgb.empty());
     return PictureBox(rgb);
   }
+
+  std::vector<std::unique_ptr<PreviewEntry>> made;
+  std::size_t gdiBaseline = 0;
 };
 
 TEST_F(ThumbnailTest, LongerSideFillsTheThumbnailCentredOnWhite) {
@@ -102,8 +111,7 @@ TEST_F(ThumbnailTest, PictureIsNeitherMirroredNorFlipped) {
     if (x >= 90) return 0x0000FF;
     return y < 70 ? 0xFF0000 : 0x800000;
   });
-  Make(testsupport::bmpFileBytes(layout));
-  const auto rgb = Thumbnail(0);
+  const auto rgb = CaptureThumbnail(Make(testsupport::bmpFileBytes(layout)));
   EXPECT_EQ(PixelAt(rgb, 10, 10), 0xFF0000u);
   EXPECT_EQ(PixelAt(rgb, 10, 130), 0x800000u);
   EXPECT_EQ(PixelAt(rgb, 170, 10), 0x0000FFu);
@@ -121,7 +129,7 @@ TEST_F(ThumbnailTest, PngPreviewsAreRecognisedAndDecoded) {
   EXPECT_EQ(entry.m_kind, PreviewKind::Png);
   EXPECT_EQ(entry.m_nPreviewWidth, 90u);
   EXPECT_EQ(entry.m_nPreviewHeight, 45u);
-  const auto rgb = Thumbnail(0);
+  const auto rgb = CaptureThumbnail(entry);
   EXPECT_EQ(PictureBox(rgb), (Box{0, 25, 180, 115}));
   EXPECT_EQ(PixelAt(rgb, 90, 70), 0x0A0AC8u);
 }
@@ -141,9 +149,9 @@ TEST_F(ThumbnailTest, WhatCannotBeDecodedLeavesTheEntryWithoutABitmap) {
   PreviewEntry entry;
   entry.m_bitmap.reset();
   const auto good = SolidBmpFile(4, 4);
-  EXPECT_FALSE(dialog.MakeThumbnail(good.data(), static_cast<std::uint32_t>(good.size()), entry))
+  EXPECT_FALSE(MakeThumbnailBitmap(good.data(), static_cast<std::uint32_t>(good.size()), entry))
       << "no bitmap object";
-  EXPECT_FALSE(dialog.MakeThumbnail(nullptr, 10, *dialog.m_entries.front()));
+  EXPECT_FALSE(MakeThumbnailBitmap(nullptr, 10, Make(good)));
 }
 
 }  // namespace

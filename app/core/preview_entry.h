@@ -5,11 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "app/bitmap_object.h"
+#include "app/core/bitmap_object.h"
+#include "app/core/preview_image.h"
 
 namespace pictrove {
-
-enum class PreviewKind { Unknown, Bmp, Png };
 
 struct PreviewEntry {
   // Always allocated; holds the 180 x 140 thumbnail once it was built.

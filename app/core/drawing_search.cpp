@@ -1,4 +1,4 @@
-#include "app/drawing_search.h"
+#include "app/core/drawing_search.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

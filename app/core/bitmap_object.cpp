@@ -1,4 +1,4 @@
-#include "app/bitmap_object.h"
+#include "app/core/bitmap_object.h"
 
 #include "platform/gdi.h"
 

@@ -1,4 +1,4 @@
-#include "app/save_outcome.h"
+#include "app/core/save_outcome.h"
 
 namespace pictrove {
 

@@ -1,4 +1,4 @@
-#include "app/output_format.h"
+#include "app/core/output_format.h"
 
 #include <array>
 

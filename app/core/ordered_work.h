@@ -1,0 +1,93 @@
+// Runs one piece of work per item on several threads and hands the results
+// on in item order, one at a time, as soon as each is ready: the shape of a
+// scan (the dialog's entry list, the command line's lines and files).
+//
+// oneTBB's pipeline does the scheduling: a serial stage hands out the item
+// numbers, a parallel stage runs `produce`, and a serial in-order stage runs
+// `consume`. At most four results per thread exist at any time, held in a
+// ring of slots made up front, so memory stays flat however many items
+// there are. With one thread everything runs on the calling thread, in
+// order, without any pool.
+#pragma once
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include <oneapi/tbb/parallel_pipeline.h>
+#include <oneapi/tbb/task_arena.h>
+
+#include "app/core/handoff.h"
+
+namespace pictrove {
+
+// produce(i) -> Result runs for every i in [0, count), on up to `threads`
+// threads at once; consume(i, Result&&) runs on one thread at a time, for
+// i = 0, 1, ... in order. Result must be default-constructible and movable.
+// An exception from either ends the run (results not yet consumed are
+// dropped) and reaches the caller.
+template <typename Produce, typename Consume>
+void RunInOrder(std::size_t count, int threads, Produce&& produce, Consume&& consume) {
+  using Result = decltype(produce(std::size_t{0}));
+  if (count == 0) return;
+  if (threads <= 1) {
+    for (std::size_t i = 0; i < count; ++i) consume(i, produce(i));
+    return;
+  }
+
+  struct Slot {
+    std::size_t index = 0;
+    Result result{};
+  };
+  // Items i and i + ring.size() are never in flight together: the pipeline
+  // admits no more items than it has tokens, and both ends run in order.
+  std::vector<Slot> ring(static_cast<std::size_t>(threads) * 4);
+  std::size_t next = 0;
+  // Whatever the caller set up before the run is seen by every stage; each
+  // serial stage sees what its previous call did, on whatever thread.
+  HandOff shared;
+  HandOff handedOut;
+  HandOff consumed;
+  shared.Publish();
+  consumed.Publish();
+
+  tbb::task_arena arena(threads);
+  arena.execute([&] {
+    tbb::parallel_pipeline(
+        ring.size(),
+        tbb::make_filter<void, Slot*>(tbb::filter_mode::serial_in_order,
+                                      [&](tbb::flow_control& flow) -> Slot* {
+                                        handedOut.Receive();
+                                        if (next == count) {
+                                          flow.stop();
+                                          return nullptr;
+                                        }
+                                        Slot* slot = &ring[next % ring.size()];
+                                        HandOff::Acquire(slot);
+                                        slot->index = next++;
+                                        HandOff::Release(slot);
+                                        handedOut.Publish();
+                                        return slot;
+                                      }) &
+            tbb::make_filter<Slot*, Slot*>(tbb::filter_mode::parallel,
+                                           [&](Slot* slot) {
+                                             shared.Receive();
+                                             HandOff::Acquire(slot);
+                                             slot->result = produce(slot->index);
+                                             HandOff::Release(slot);
+                                             return slot;
+                                           }) &
+            tbb::make_filter<Slot*, void>(tbb::filter_mode::serial_in_order, [&](Slot* slot) {
+              consumed.Receive();
+              HandOff::Acquire(slot);
+              Result result = std::move(slot->result);
+              slot->result = Result{};
+              HandOff::Release(slot);
+              consume(slot->index, std::move(result));
+              consumed.Publish();
+            }));
+  });
+  consumed.Receive();
+}
+
+}  // namespace pictrove

@@ -1,0 +1,94 @@
+#include "app/core/preview_session.h"
+
+#include <new>
+#include <utility>
+
+#include "app/core/ordered_work.h"
+#include "app/core/output_format.h"
+#include "app/core/preview_image.h"
+#include "app/core/rgb_picture.h"
+#include "app/core/save_thumbnail.h"
+#include "app/core/thumbnail_bitmap.h"
+#include "app/core/worker_threads.h"
+#include "imaging/tessera.h"
+#include "platform/gdi.h"
+
+namespace pictrove {
+
+std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
+  PreviewImage image;
+  if (!ReadPreviewImage(drawing.path, image)) return nullptr;
+  std::unique_ptr<PreviewEntry> entry;
+  try {
+    entry = std::make_unique<PreviewEntry>();
+    entry->m_strPath = drawing.path;
+    entry->m_strName = drawing.name;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  try {
+    MakeThumbnailBitmap(image.data.get(), image.length, *entry);
+  } catch (const std::bad_alloc&) {
+    // Listed like a preview that cannot be decoded: without a thumbnail.
+    entry->m_bitmap->DeleteObject();
+  }
+  return entry;
+}
+
+PreviewSession::PreviewSession(ToolkitSession::Starter start) : toolkit_(start) {}
+
+PreviewSession::~PreviewSession() { Close(); }
+
+PreviewSession::EntryList PreviewSession::LoadEntries(const std::vector<FoundFile>& drawings,
+                                                      int threads) const {
+  EntryList found;
+  found.reserve(drawings.size());
+  RunInOrder(
+      drawings.size(), threads > 0 ? threads : WorkerThreads(),
+      [&](std::size_t i) { return LoadPreviewEntry(drawings[i]); },
+      [&](std::size_t, std::unique_ptr<PreviewEntry>&& entry) {
+        if (entry) found.push_back(std::move(entry));
+      });
+  found.shrink_to_fit();
+  return found;
+}
+
+void PreviewSession::SetEntries(EntryList entries) { entries_ = std::move(entries); }
+
+void PreviewSession::Load(const std::vector<FoundFile>& drawings, int threads) {
+  SetEntries(LoadEntries(drawings, threads));
+}
+
+void PreviewSession::Clear() {
+  // Each entry frees its bitmap's graphics object with it.
+  entries_.clear();
+  entries_.shrink_to_fit();
+}
+
+const PreviewEntry* PreviewSession::entry(std::size_t index) const {
+  return index < entries_.size() ? entries_[index].get() : nullptr;
+}
+
+SaveOutcome PreviewSession::Save(int index, int type, const std::string& extension) const {
+  const PreviewEntry* saved = index >= 0 ? entry(static_cast<std::size_t>(index)) : nullptr;
+  if (saved == nullptr) return SaveOutcome{};
+  if (OutputFormatText(type) == nullptr || extension.empty()) {
+    return SaveOutcome{SaveStatus::NoFormat, std::string()};
+  }
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  HBITMAP bitmap = saved->m_bitmap ? saved->m_bitmap->GetSafeHandle() : nullptr;
+  HDC dc = GetDC(nullptr);
+  std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, dc, nullptr);
+  ReleaseDC(nullptr, dc);
+  const RgbPicture captured(pixels, width, height);
+  return SaveThumbnail(saved->m_strPath, type, extension, captured.pixels(), captured.width(),
+                       captured.height());
+}
+
+void PreviewSession::Close() {
+  toolkit_.Stop();
+  Clear();
+}
+
+}  // namespace pictrove

@@ -1,0 +1,73 @@
+// The preview core shared by the dialog and the command line: the toolkit's
+// life, the scan of a folder's drawings into entries with thumbnails, and the
+// saving of those thumbnails. No widgets: the dialog drives it from its
+// handlers, the command line directly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/drawing_search.h"
+#include "app/core/preview_entry.h"
+#include "app/core/save_outcome.h"
+#include "app/core/toolkit_session.h"
+
+namespace pictrove {
+
+class PreviewSession {
+ public:
+  // Starts the toolkit (see ToolkitSession); check started().
+  explicit PreviewSession(ToolkitSession::Starter start = ToolkitSession::StartWithEmbeddedInitData);
+  // As Close.
+  ~PreviewSession();
+  PreviewSession(const PreviewSession&) = delete;
+  PreviewSession& operator=(const PreviewSession&) = delete;
+
+  bool started() const { return toolkit_.started(); }
+  // The error number of a failed start.
+  std::int16_t startError() const { return toolkit_.error(); }
+
+  using EntryList = std::vector<std::unique_ptr<PreviewEntry>>;
+
+  // Reads each drawing's preview, decodes it and makes its thumbnail, on
+  // `threads` threads (0: WorkerThreads()): an entry for every drawing that
+  // has a preview, in the order given. A preview that cannot be decoded
+  // still makes an entry, without a thumbnail. The result is the same, to
+  // the pixel, for any thread count. Needs a started session; touches none
+  // of its entries, so it may run on a worker thread while another reads
+  // them.
+  EntryList LoadEntries(const std::vector<FoundFile>& drawings, int threads = 0) const;
+  // Makes `entries` the session's entries, freeing the previous ones.
+  void SetEntries(EntryList entries);
+  // SetEntries(LoadEntries(drawings, threads)).
+  void Load(const std::vector<FoundFile>& drawings, int threads = 0);
+  // Frees every entry with its thumbnail.
+  void Clear();
+
+  std::size_t size() const { return entries_.size(); }
+  // The entry at `index`, null outside 0 .. size() - 1.
+  const PreviewEntry* entry(std::size_t index) const;
+
+  // Captures entry `index`'s thumbnail from its device bitmap and writes it
+  // beside the drawing (see SaveThumbnail). NoEntry for an index outside the
+  // entries, NoFormat without a format, NoPicture for an entry without a
+  // thumbnail.
+  SaveOutcome Save(int index, int type, const std::string& extension) const;
+
+  // Stops the toolkit, cleans up the image library and frees the entries,
+  // in that order; the session is then neither started nor holds entries.
+  void Close();
+
+ private:
+  ToolkitSession toolkit_;
+  EntryList entries_;
+};
+
+// One drawing's entry as a scan makes it: null when the drawing has no
+// usable preview. Safe to call on several threads at once.
+std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing);
+
+}  // namespace pictrove

@@ -1,0 +1,29 @@
+#include "app/core/thumbnail_bitmap.h"
+
+#include <memory>
+
+#include "app/core/decode_preview.h"
+#include "app/core/thumbnail.h"
+#include "imaging/tessera.h"
+
+namespace pictrove {
+
+bool MakeThumbnailBitmap(const std::uint8_t* data, std::uint32_t length, PreviewEntry& entry) {
+  BitmapObject* bitmap = entry.m_bitmap.get();
+  if (bitmap == nullptr || data == nullptr) return false;
+  const PreviewKind kind = PreviewKindOf(data, length);
+  if (kind == PreviewKind::Unknown) return false;
+  entry.m_kind = kind;
+
+  const RgbPicture picture = DecodePreview(data, length);
+  if (picture.empty()) return false;
+  entry.m_nPreviewWidth = picture.width();
+  entry.m_nPreviewHeight = picture.height();
+
+  const auto canvas = std::make_unique_for_overwrite<ThumbnailPixels>();
+  ComposeThumbnail(picture, *canvas);
+  bitmap->Attach(tsMakeDisplayBitmap(canvas->data(), kThumbWidth, kThumbHeight, nullptr, nullptr));
+  return true;
+}
+
+}  // namespace pictrove
