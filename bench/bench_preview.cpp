@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/init_data_stream.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/preview.h"
 #include "toolkit/startup.h"

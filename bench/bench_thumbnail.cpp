@@ -16,7 +16,7 @@
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
 #include "app/init_data_stream.h"
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/preview.h"
 #include "toolkit/startup.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bmp_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/png_builder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
 
 using testsupport::DwgBuilder;
 

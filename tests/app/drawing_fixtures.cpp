@@ -1,8 +1,8 @@
 #include "tests/app/drawing_fixtures.h"
 
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
+#include "tools/builders/png_builder.h"
 
 namespace apptest {
 

@@ -16,7 +16,7 @@
 #include "platform/message_box.h"
 #include "tests/app/dialog_fixture.h"
 #include "tests/app/drawing_fixtures.h"
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 
 namespace apptest {
 namespace {

@@ -6,8 +6,8 @@
 #include "app/core/thumbnail_bitmap.h"
 #include "platform/gdi.h"
 #include "tests/app/dialog_fixture.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/png_builder.h"
 
 namespace apptest {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "tests/imaging/decode_helpers.h"
 #include "tests/imaging/qt_reference.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/png_builder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "imaging/tessera.h"
 #include "tests/imaging/decode_helpers.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/png_builder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "imaging/tessera.h"
 #include "tests/imaging/decode_helpers.h"
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
 #include "tests/imaging/decode_helpers.h"
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 
 namespace {
 

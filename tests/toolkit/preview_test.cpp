@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/critical_error.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test_support.h"
 #include "toolkit/context.h"

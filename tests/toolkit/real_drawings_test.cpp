@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test_support.h"
 #include "toolkit/messages.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/critical_error.h"
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test_support.h"
 #include "toolkit/charset_tables.h"

@@ -1,4 +1,4 @@
-#include "tests/support/png_builder.h"
+#include "tools/builders/png_builder.h"
 
 #include <png.h>
 #include <zlib.h>

@@ -1,10 +1,10 @@
-#include "tests/support/dwg_builder.h"
+#include "tools/builders/dwg_builder.h"
 
 #include <fstream>
 #include <stdexcept>
 #include <utility>
 
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 
 namespace testsupport {
 

@@ -1,4 +1,4 @@
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 
 #include <algorithm>
 #include <cstdlib>
