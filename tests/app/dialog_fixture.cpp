@@ -4,6 +4,7 @@
 #include "imaging/tessera.h"
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
+#include "tests/core/core_fixtures.h"
 
 namespace apptest {
 
@@ -44,22 +45,7 @@ std::vector<std::uint8_t> DialogTest::Thumbnail(int index) {
     ADD_FAILURE() << "no entry " << index;
     return {};
   }
-  return CaptureThumbnail(*entry);
-}
-
-std::vector<std::uint8_t> CaptureThumbnail(const pictrove::PreviewEntry& entry) {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  HDC dc = GetDC(nullptr);
-  std::uint8_t* pixels =
-      tsCaptureBitmap(entry.m_bitmap->GetSafeHandle(), &width, &height, dc, nullptr);
-  ReleaseDC(nullptr, dc);
-  if (pixels == nullptr) return {};
-  EXPECT_EQ(width, 180u);
-  EXPECT_EQ(height, 140u);
-  std::vector<std::uint8_t> rgb(pixels, pixels + static_cast<std::size_t>(width) * height * 3);
-  GlobalFree(pixels);
-  return rgb;
+  return coretest::CaptureThumbnail(*entry);
 }
 
 std::uint32_t PixelAt(const std::vector<std::uint8_t>& rgb, int x, int y) {

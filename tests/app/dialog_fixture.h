@@ -37,9 +37,6 @@ class DialogTest : public ::testing::Test {
   std::size_t gdiBaseline = 0;
 };
 
-// An entry's thumbnail as RGB pixels (empty when it has none).
-std::vector<std::uint8_t> CaptureThumbnail(const pictrove::PreviewEntry& entry);
-
 // Whether the RGB pixel at (x, y) of a 180 x 140 thumbnail is white.
 bool IsWhite(const std::vector<std::uint8_t>& rgb, int x, int y);
 // The pixel as 0xRRGGBB.
