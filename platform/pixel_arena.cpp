@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -26,10 +27,16 @@ constexpr bool kUseChunks = true;
 #endif
 constexpr std::size_t kAlign = 64;
 
+// A chunk belongs to the thread that cuts blocks from it (its owner) until
+// it is full; it is then retired and goes back to the system once its last
+// block is freed, on whatever thread that happens. Each thread filling its
+// own chunk lets scans on several threads fault their pages in at the same
+// time, without waiting for each other.
 struct Chunk {
   std::uint8_t* base;
-  std::size_t used;  // bytes handed out from the start of the chunk
-  std::size_t live;  // blocks not yet freed
+  std::size_t used;               // bytes handed out from the start (the owner's)
+  std::atomic<std::size_t> live;  // blocks not yet freed
+  bool retired;                   // under g_lock: no owner any more
 };
 
 // Every block starts after a header naming its chunk (null for heap blocks),
@@ -38,29 +45,54 @@ struct alignas(kAlign) BlockHeader {
   Chunk* chunk;
 };
 
+// Guards the chunk count and each chunk's retirement and release.
 std::mutex g_lock;
-Chunk* g_current = nullptr;  // the chunk new blocks are cut from
 std::size_t g_chunks = 0;
 
+void releaseChunk(Chunk* chunk) {
+  munmap(chunk->base, kChunkBytes);
+  delete chunk;
+  --g_chunks;
+}
+
+// The calling thread's current chunk. A thread that ends retires it.
+class CurrentChunk {
+ public:
+  ~CurrentChunk() { retire(); }
+  Chunk* get() const { return chunk_; }
+  void replace(Chunk* fresh) {
+    retire();
+    chunk_ = fresh;
+  }
+
+ private:
+  void retire() {
+    if (chunk_ == nullptr) return;
+    std::lock_guard<std::mutex> guard(g_lock);
+    chunk_->retired = true;
+    if (chunk_->live.load() == 0) releaseChunk(chunk_);
+    chunk_ = nullptr;
+  }
+  Chunk* chunk_ = nullptr;
+};
+thread_local CurrentChunk t_current;
+
+// Maps and faults in a chunk outside any lock: the kernel zeroing its pages
+// is most of its cost.
 Chunk* newChunk() {
   void* base = mmap(nullptr, kChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (base == MAP_FAILED) return nullptr;
   // Both are hints: without them the chunk still works, page by page.
   madvise(base, kChunkBytes, MADV_HUGEPAGE);
   madvise(base, kChunkBytes, MADV_POPULATE_WRITE);
-  Chunk* chunk = new (std::nothrow) Chunk{static_cast<std::uint8_t*>(base), 0, 0};
+  Chunk* chunk = new (std::nothrow) Chunk{static_cast<std::uint8_t*>(base), 0, {0}, false};
   if (chunk == nullptr) {
     munmap(base, kChunkBytes);
     return nullptr;
   }
+  std::lock_guard<std::mutex> guard(g_lock);
   ++g_chunks;
   return chunk;
-}
-
-void releaseChunk(Chunk* chunk) {
-  munmap(chunk->base, kChunkBytes);
-  delete chunk;
-  --g_chunks;
 }
 
 std::size_t roundUp(std::size_t n) { return (n + kAlign - 1) / kAlign * kAlign; }
@@ -75,18 +107,18 @@ std::uint8_t* AllocatePixels(std::size_t bytes) {
     return static_cast<std::uint8_t*>(block) + sizeof(BlockHeader);
   }
   const std::size_t need = roundUp(sizeof(BlockHeader) + bytes);
-  std::lock_guard<std::mutex> guard(g_lock);
-  if (g_current == nullptr || kChunkBytes - g_current->used < need) {
-    Chunk* fresh = newChunk();
-    if (fresh == nullptr) return nullptr;
-    // The old chunk lives on while it has blocks; without any it goes now.
-    if (g_current != nullptr && g_current->live == 0) releaseChunk(g_current);
-    g_current = fresh;
+  Chunk* chunk = t_current.get();
+  // An emptied chunk of this thread starts over for the next scan.
+  if (chunk != nullptr && chunk->live.load() == 0) chunk->used = 0;
+  if (chunk == nullptr || kChunkBytes - chunk->used < need) {
+    chunk = newChunk();
+    if (chunk == nullptr) return nullptr;
+    t_current.replace(chunk);
   }
-  auto* header = reinterpret_cast<BlockHeader*>(g_current->base + g_current->used);
-  header->chunk = g_current;
-  g_current->used += need;
-  ++g_current->live;
+  auto* header = reinterpret_cast<BlockHeader*>(chunk->base + chunk->used);
+  header->chunk = chunk;
+  chunk->used += need;
+  ++chunk->live;
   return reinterpret_cast<std::uint8_t*>(header) + sizeof(BlockHeader);
 }
 
@@ -98,13 +130,16 @@ void FreePixels(std::uint8_t* block) {
     std::free(header);
     return;
   }
-  std::lock_guard<std::mutex> guard(g_lock);
-  if (--chunk->live > 0) return;
-  if (chunk == g_current) {
-    chunk->used = 0;  // keep the current chunk for the next scan
-  } else {
-    releaseChunk(chunk);
+  // Any block but the last is let go without the lock; the last one is
+  // counted under it, so that its release and the chunk's retirement
+  // cannot both think the chunk theirs to give back.
+  std::size_t live = chunk->live.load();
+  while (live > 1) {
+    if (chunk->live.compare_exchange_weak(live, live - 1)) return;
   }
+  std::lock_guard<std::mutex> guard(g_lock);
+  // The owner keeps an emptied chunk; a retired one goes.
+  if (--chunk->live == 0 && chunk->retired) releaseChunk(chunk);
 }
 
 std::size_t PixelArenaChunkCount() {

@@ -37,4 +37,17 @@ class HandOff {
   void Receive() const { Acquire(this); }
 };
 
+// Acquires at an address now and releases it when the scope ends, however
+// it ends: one stage's view of an object handed along.
+class HandOffScope {
+ public:
+  explicit HandOffScope(const void* at) : at_(at) { HandOff::Acquire(at_); }
+  ~HandOffScope() { HandOff::Release(at_); }
+  HandOffScope(const HandOffScope&) = delete;
+  HandOffScope& operator=(const HandOffScope&) = delete;
+
+ private:
+  const void* at_;
+};
+
 }  // namespace pictrove

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_pipeline.h>
 #include <oneapi/tbb/task_arena.h>
 
@@ -43,51 +44,69 @@ void RunInOrder(std::size_t count, int threads, Produce&& produce, Consume&& con
   // admits no more items than it has tokens, and both ends run in order.
   std::vector<Slot> ring(static_cast<std::size_t>(threads) * 4);
   std::size_t next = 0;
-  // Whatever the caller set up before the run is seen by every stage; each
-  // serial stage sees what its previous call did, on whatever thread.
-  HandOff shared;
+
+  // Each stage tells the thread sanitizer what it hands on (see handoff.h):
+  // what the caller set up reaches every stage, a slot travels from stage
+  // to stage, each serial stage sees its own previous call, and the caller
+  // sees everything once the run is over.
+  HandOff setUp;
   HandOff handedOut;
   HandOff consumed;
-  shared.Publish();
-  consumed.Publish();
+  setUp.Publish();
+  auto takeBack = [&] {
+    handedOut.Receive();
+    consumed.Receive();
+    for (const Slot& slot : ring) HandOff::Acquire(&slot);
+  };
 
+  auto handOut = [&](tbb::flow_control& flow) -> Slot* {
+    HandOffScope serial(&handedOut);
+    if (next == count) {
+      flow.stop();
+      return nullptr;
+    }
+    Slot* slot = &ring[next % ring.size()];
+    HandOffScope travelling(slot);
+    slot->index = next++;
+    return slot;
+  };
+  auto work = [&](Slot* slot) {
+    setUp.Receive();
+    HandOffScope travelling(slot);
+    slot->result = produce(slot->index);
+    return slot;
+  };
+  auto takeIn = [&](Slot* slot) {
+    HandOffScope serial(&consumed);
+    std::size_t index = 0;
+    Result result;
+    {
+      HandOffScope travelling(slot);
+      index = slot->index;
+      result = std::move(slot->result);
+      slot->result = Result{};
+    }
+    consume(index, std::move(result));
+  };
+
+  // oneTBB keeps one worker fewer than the machine has cores unless told
+  // otherwise; a pinned thread count above that is honoured too.
+  tbb::global_control parallelism(tbb::global_control::max_allowed_parallelism,
+                                  static_cast<std::size_t>(threads));
   tbb::task_arena arena(threads);
-  arena.execute([&] {
-    tbb::parallel_pipeline(
-        ring.size(),
-        tbb::make_filter<void, Slot*>(tbb::filter_mode::serial_in_order,
-                                      [&](tbb::flow_control& flow) -> Slot* {
-                                        handedOut.Receive();
-                                        if (next == count) {
-                                          flow.stop();
-                                          return nullptr;
-                                        }
-                                        Slot* slot = &ring[next % ring.size()];
-                                        HandOff::Acquire(slot);
-                                        slot->index = next++;
-                                        HandOff::Release(slot);
-                                        handedOut.Publish();
-                                        return slot;
-                                      }) &
-            tbb::make_filter<Slot*, Slot*>(tbb::filter_mode::parallel,
-                                           [&](Slot* slot) {
-                                             shared.Receive();
-                                             HandOff::Acquire(slot);
-                                             slot->result = produce(slot->index);
-                                             HandOff::Release(slot);
-                                             return slot;
-                                           }) &
-            tbb::make_filter<Slot*, void>(tbb::filter_mode::serial_in_order, [&](Slot* slot) {
-              consumed.Receive();
-              HandOff::Acquire(slot);
-              Result result = std::move(slot->result);
-              slot->result = Result{};
-              HandOff::Release(slot);
-              consume(slot->index, std::move(result));
-              consumed.Publish();
-            }));
-  });
-  consumed.Receive();
+  try {
+    arena.execute([&] {
+      tbb::parallel_pipeline(
+          ring.size(), tbb::make_filter<void, Slot*>(tbb::filter_mode::serial_in_order, handOut) &
+                           tbb::make_filter<Slot*, Slot*>(tbb::filter_mode::parallel, work) &
+                           tbb::make_filter<Slot*, void>(tbb::filter_mode::serial_in_order, takeIn));
+    });
+  } catch (...) {
+    // The pipeline has finished every stage it started.
+    takeBack();
+    throw;
+  }
+  takeBack();
 }
 
 }  // namespace pictrove

@@ -1,5 +1,8 @@
 #include "tests/app/fake_view.h"
 
+#include <exception>
+#include <thread>
+
 #include "app/folder_browser.h"
 #include "app/core/output_format.h"
 #include "app/resource_ids.h"
@@ -64,7 +67,17 @@ void FakeView::WriteProfileInt(const std::string& section, const std::string& ke
 void FakeView::RunWork(const std::function<void()>& work) {
   ++workRuns;
   if (!playing || cursorDepth < 1 || !visible[IDC_ANIMATE]) workAlwaysAnimated = false;
-  work();
+  // Off the calling thread, as the window runs it; an exception comes back.
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      work();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace apptest
