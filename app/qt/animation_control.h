@@ -21,9 +21,7 @@ class AnimationControl : public QWidget {
   bool open(const QString& resourcePath, int frameCount, int intervalMs);
   void play();
   void stop();
-  bool isPlaying() const { return timer_.isActive(); }
   int frameCount() const { return static_cast<int>(frames_.size()); }
-  int currentFrame() const { return current_; }
   // How many frames have been shown since the clip was opened.
   long long framesShown() const { return shown_; }
 

@@ -267,18 +267,8 @@ void PreviewWindow::EnableControl(int id, bool enable) {
   if (QWidget* widget = control(id)) widget->setEnabled(enable);
 }
 
-bool PreviewWindow::IsControlEnabled(int id) {
-  QWidget* widget = control(id);
-  return widget != nullptr && widget->isEnabled();
-}
-
 void PreviewWindow::ShowControl(int id, bool show) {
   if (QWidget* widget = control(id)) widget->setVisible(show);
-}
-
-bool PreviewWindow::IsControlVisible(int id) {
-  QWidget* widget = control(id);
-  return widget != nullptr && !widget->isHidden();
 }
 
 void PreviewWindow::SetSpinRange(int low, int high) {

@@ -49,9 +49,7 @@ class PreviewWindow : public QDialog, public DialogView {
   int GetListSelection(int id) override;
   std::string GetListItemText(int id, int index) override;
   void EnableControl(int id, bool enable) override;
-  bool IsControlEnabled(int id);
   void ShowControl(int id, bool show) override;
-  bool IsControlVisible(int id);
   void SetSpinRange(int low, int high) override;
   void SetSpinPosition(int position) override;
   bool OpenAnimation(int clipId) override;

@@ -70,9 +70,7 @@ class FakeView : public pictrove::DialogView {
   int GetListSelection(int) override { return selection; }
   std::string GetListItemText(int id, int index) override;
   void EnableControl(int id, bool enable) override { enabled[id] = enable; }
-  bool IsControlEnabled(int id) { return enabled[id]; }
   void ShowControl(int id, bool show) override { visible[id] = show; }
-  bool IsControlVisible(int id) { return visible[id]; }
   void SetSpinRange(int low, int high) override {
     spinLow = low;
     spinHigh = high;
