@@ -35,9 +35,16 @@ struct Thumbnail {
   std::unique_ptr<ThumbnailPixels> pixels;
 };
 
+// Each thread reads its drawings into one buffer of its own.
+PreviewImage& ThreadPreviewBuffer() {
+  thread_local PreviewImage image;
+  image.Trim(kKeptPreviewBytes);
+  return image;
+}
+
 Thumbnail MakeThumbnail(const FoundFile& drawing) {
   Thumbnail thumbnail;
-  PreviewImage image;
+  PreviewImage& image = ThreadPreviewBuffer();
   if (!ReadPreviewImage(drawing.path, image)) return thumbnail;
   thumbnail.listed = true;
   const RgbPicture picture = DecodePreview(image.data.get(), image.length);
@@ -54,7 +61,7 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, st
   RunInOrder(
       drawings.size(), threads,
       [&](std::size_t i) -> std::optional<PreviewInfo> {
-        PreviewImage image;
+        PreviewImage& image = ThreadPreviewBuffer();
         if (!ReadPreviewImage(drawings[i].path, image)) return std::nullopt;
         return ReadPreviewInfo(image.data.get(), image.length);
       },

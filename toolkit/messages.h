@@ -18,3 +18,9 @@ const char* ErrorText(std::int16_t number);
 // The low 16 bits of the running toolkit's error number; 0 when the toolkit
 // is not started.
 std::int16_t CurrentErrorNumber();
+
+// The low 16 bits of the error number that the calling thread's last
+// toolkit operation set (0 before any). Unlike CurrentErrorNumber, no other
+// thread changes it, so a thread that extracts previews beside others reads
+// its own outcome here.
+std::int16_t ThreadErrorNumber();

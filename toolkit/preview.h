@@ -13,7 +13,8 @@
 //
 // Both may run on several threads at once, each over its own buffer, while
 // the toolkit is running; the error number then holds the last one set by
-// any of them.
+// any of them, and ThreadErrorNumber (messages.h) the one the calling
+// thread's last call set.
 #pragma once
 
 #include <cstdint>

@@ -3,12 +3,24 @@
 #include <cstring>
 #include <new>
 
+#include "toolkit/messages.h"
 #include "toolkit/preview.h"
 
 namespace pictrove {
 namespace {
 
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// Most previews are a few tens of kilobytes: this holds them all at once.
+constexpr std::uint32_t kFirstCapacity = 64 * 1024;
+
+// Takes the image that extraction reported, if its length makes sense.
+bool Keep(PreviewImage& image, std::uint32_t length) {
+  if (length == 0 || length > image.capacity) return false;
+  image.length = length;
+  image.kind = PreviewKindOf(image.data.get(), length);
+  return true;
+}
 
 }  // namespace
 
@@ -20,22 +32,39 @@ PreviewKind PreviewKindOf(const std::uint8_t* data, std::uint32_t length) {
   return PreviewKind::Unknown;
 }
 
+void PreviewImage::Trim(std::uint32_t keep) {
+  if (capacity <= keep) return;
+  data.reset();
+  capacity = 0;
+  length = 0;
+}
+
 bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
-  image = PreviewImage{};
-  const std::uint32_t size = PreviewImageSize(path.c_str());
-  if (size == 0) return false;
-  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size]);
-  if (buffer == nullptr) return false;
+  image.length = 0;
+  image.kind = PreviewKind::Unknown;
+  if (image.capacity == 0) {
+    image.data.reset(new (std::nothrow) std::uint8_t[kFirstCapacity]);
+    image.capacity = image.data ? kFirstCapacity : 0;
+  }
   std::uint32_t length = 0;
+  if (image.capacity > 0) {
+    if (ExtractPreviewImage(path.c_str(), image.data.get(), image.capacity, &length) != 0) {
+      return Keep(image, length);
+    }
+    // No preview, or no file: nothing more to learn. A preview that did not
+    // fit is measured and read again below.
+    if (ThreadErrorNumber() != kErrBadImageData) return false;
+  }
+  const std::uint32_t size = PreviewImageSize(path.c_str());
+  // A preview that fitted and still failed was cut short.
+  if (size == 0 || size <= image.capacity) return false;
+  image.data.reset(new (std::nothrow) std::uint8_t[size]);
+  image.capacity = image.data ? size : 0;
+  if (image.capacity == 0) return false;
   // A drawing that changed or failed to read since it was measured is
   // skipped: its buffer holds nothing to decode.
-  if (ExtractPreviewImage(path.c_str(), buffer.get(), size, &length) == 0 || length == 0 ||
-      length > size)
-    return false;
-  image.data = std::move(buffer);
-  image.length = length;
-  image.kind = PreviewKindOf(image.data.get(), length);
-  return true;
+  if (ExtractPreviewImage(path.c_str(), image.data.get(), size, &length) == 0) return false;
+  return Keep(image, length);
 }
 
 }  // namespace pictrove

@@ -14,16 +14,29 @@ enum class PreviewKind { Unknown, Bmp, Png };
 // signature a PNG picture, anything else Unknown.
 PreviewKind PreviewKindOf(const std::uint8_t* data, std::uint32_t length);
 
+// A preview's file image in a buffer that can be used again for the next
+// drawing: reading many drawings one after another with one PreviewImage
+// allocates only when a preview is larger than any before it.
 struct PreviewImage {
   std::unique_ptr<std::uint8_t[]> data;
-  std::uint32_t length = 0;  // bytes of data that hold the image
+  std::uint32_t capacity = 0;  // bytes allocated at data
+  std::uint32_t length = 0;    // bytes of data that hold the image
   PreviewKind kind = PreviewKind::Unknown;
+
+  // Lets go of a buffer larger than `keep` bytes.
+  void Trim(std::uint32_t keep);
 };
 
-// Reads the preview of the drawing at `path` (a started toolkit is needed;
-// any thread may call this). False, with `image` emptied, when the drawing
-// has no usable preview, cannot be read, changed between measuring and
-// reading, or the buffer cannot be had.
+// What a reader that keeps its PreviewImage from drawing to drawing should
+// let go of before the next one: larger previews are rare.
+constexpr std::uint32_t kKeptPreviewBytes = 1024 * 1024;
+
+// Reads the preview of the drawing at `path` into `image` (a started
+// toolkit is needed; any thread may call this, each with its own image).
+// Most drawings are opened once: the preview is read straight into the
+// buffer, and only one larger than the buffer is measured first. False,
+// with the length 0, when the drawing has no usable preview, cannot be
+// read, changed between measuring and reading, or the buffer cannot be had.
 bool ReadPreviewImage(const std::string& path, PreviewImage& image);
 
 }  // namespace pictrove

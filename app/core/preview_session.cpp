@@ -16,7 +16,9 @@
 namespace pictrove {
 
 std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
-  PreviewImage image;
+  // One buffer per thread, used again for the next drawing.
+  thread_local PreviewImage image;
+  image.Trim(kKeptPreviewBytes);
   if (!ReadPreviewImage(drawing.path, image)) return nullptr;
   std::unique_ptr<PreviewEntry> entry;
   try {
