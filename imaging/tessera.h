@@ -54,7 +54,12 @@ void tsCleanup();
 std::int32_t tsGetLastError();
 
 // ---- Decoding and capture -------------------------------------------------
-// Decodes a bitmap file (file header + device-independent bitmap). Requested
+// Decodes a bitmap file (file header + device-independent bitmap) of 1, 4, 8,
+// 16, 24 or 32 bits, uncompressed, run-length (8 and 4 bits, bottom-up only)
+// or with bit-field masks. The information header may be longer than 40
+// bytes (108, 124): masks and colour table follow it wherever it ends, and a
+// header of 52 bytes or more holds its own masks. Bitmaps of 16 bits and more
+// have a colour table only when their colours-used field says so. Requested
 // depth 24 returns an RGB buffer; 1 or 8 returns indexed rows and fills the
 // caller's 1024-byte colour table (blue, green, red, reserved per entry).
 // Neither side may exceed 16384 pixels, nor the picture 4096 x 4096 pixels
