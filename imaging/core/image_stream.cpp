@@ -38,6 +38,11 @@ bool isRegisteredStream(const ImageStream* stream) {
   return registry().count(stream) != 0;
 }
 
+std::size_t liveStreamCount() {
+  std::lock_guard<std::mutex> guard(registryLock());
+  return registry().size();
+}
+
 std::uint32_t StreamRef::streamRead(void* dest, std::uint32_t n) {
   if (n == 0) return 0;
   if (s_->kind == kFileStream) {

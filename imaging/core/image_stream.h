@@ -35,6 +35,8 @@ constexpr int kSeekEnd = 2;
 void registerStream(const ImageStream* stream);
 void unregisterStream(const ImageStream* stream);
 bool isRegisteredStream(const ImageStream* stream);
+// Handles open now (for tests: every open is matched by a close).
+std::size_t liveStreamCount();
 
 class StreamRef {
  public:
