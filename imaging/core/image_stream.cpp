@@ -23,9 +23,14 @@ std::unordered_set<const ImageStream*>& registry() {
 
 }  // namespace
 
-void registerStream(const ImageStream* stream) {
-  std::lock_guard<std::mutex> guard(registryLock());
-  registry().insert(stream);
+bool registerStream(const ImageStream* stream) noexcept {
+  try {
+    std::lock_guard<std::mutex> guard(registryLock());
+    registry().insert(stream);
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 void unregisterStream(const ImageStream* stream) {

@@ -32,7 +32,9 @@ constexpr int kSeekEnd = 2;
 
 // Live-handle registry: a handle is only ever dereferenced by validation when
 // it is registered, so stale or foreign pointers fail cleanly.
-void registerStream(const ImageStream* stream);
+// registerStream is false when the registry cannot grow (memory exhausted);
+// the handle is then unknown and must not be handed out.
+bool registerStream(const ImageStream* stream) noexcept;
 void unregisterStream(const ImageStream* stream);
 bool isRegisteredStream(const ImageStream* stream);
 // Handles open now (for tests: every open is matched by a close).

@@ -61,9 +61,13 @@ ImageStream* tsOpenMemorySource(const void* buffer, std::uint32_t size) {
   stream->capacity = size;
   stream->position = 0;
   stream->writable = 0;
+  if (!tessera::registerStream(stream)) {
+    GlobalFree(stream);
+    recordError(state, TSERR_MEMORY);
+    return nullptr;
+  }
   stream->signature1 = tessera::kSignature1;
   stream->signature2 = tessera::kSignature2;
-  tessera::registerStream(stream);
   return stream;
 }
 
@@ -72,30 +76,37 @@ ImageStream* tsOpenFileSink(const char* path) {
   if (state == nullptr) return nullptr;
   ImageStream* stream = allocStream(state);
   if (stream == nullptr) return nullptr;
-  std::FILE* file = nullptr;
-  if (path != nullptr && path[0] != '\0') file = std::fopen(path, "wb+");
-  if (file == nullptr) {
+  if (path == nullptr || path[0] == '\0') {
     GlobalFree(stream);
     recordError(state, TSERR_FILE_CREATE);
     return nullptr;
   }
-  // The path is kept whole, however long: deep folders are common here.
+  // Everything that needs memory comes before the file is opened, so that
+  // running out of it never truncates an existing file. The path is kept
+  // whole, however long: deep folders are common here.
   const std::size_t length = std::strlen(path);
   auto* copy = static_cast<char*>(GlobalAlloc(GPTR, length + 1));
-  if (copy == nullptr) {
-    std::fclose(file);
+  if (copy == nullptr || !tessera::registerStream(stream)) {
+    GlobalFree(copy);
     GlobalFree(stream);
     recordError(state, TSERR_MEMORY);
     return nullptr;
   }
   std::memcpy(copy, path, length);
+  std::FILE* file = std::fopen(path, "wb+");
+  if (file == nullptr) {
+    tessera::unregisterStream(stream);
+    GlobalFree(copy);
+    GlobalFree(stream);
+    recordError(state, TSERR_FILE_CREATE);
+    return nullptr;
+  }
   stream->file = file;
   stream->kind = tessera::kFileStream;
   stream->writable = 1;
   stream->path = copy;
   stream->signature1 = tessera::kSignature1;
   stream->signature2 = tessera::kSignature2;
-  tessera::registerStream(stream);
   return stream;
 }
 
