@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "imaging/writers/writer_support.h"
 #include "tests/writers/writer_test_support.h"
 
 using namespace writertest;
@@ -145,4 +146,23 @@ TEST(TiffWriter, RefusesBadParametersBeforeWriting) {
     EXPECT_EQ(w.result, 0u) << c.what;
     EXPECT_TRUE(w.file.empty()) << c.what;
   }
+}
+
+TEST(TiffWriter, ATagLibtiffRefusesFailsTheWrite) {
+  // libtiff takes resolution units 1 to 3 only. A refused tag was once left
+  // out of a file reported as written.
+  const Picture in = mixedRgb(8, 4, 11);
+  for (const std::int32_t unit : {0, 4}) {
+    const ResolutionInfo resolution{72, 72, unit};
+    tessera::clearDiagnostic();
+    const Written w = writeTiff(in, {.resolution = &resolution});
+    EXPECT_EQ(w.result, 0u) << unit;
+    EXPECT_EQ(w.error, TSERR_WRITE) << unit;
+    EXPECT_NE(std::string(tessera::lastDiagnostic()).find("ResolutionUnit"), std::string::npos)
+        << tessera::lastDiagnostic();
+  }
+  // An unknown compression fails at the first row.
+  const Written unknown = writeTiff(in, {.compression = 12345});
+  EXPECT_EQ(unknown.result, 0u);
+  EXPECT_EQ(unknown.error, TSERR_WRITE);
 }
