@@ -102,7 +102,12 @@ std::uint8_t* tsReadBMP(ImageStream* source, std::uint32_t* width, std::uint32_t
 // pixels in all, or a chunk too large to hold: TSERR_MEMORY. Every failure returns null.
 std::uint8_t* tsReadPNG(ImageStream* source, std::uint32_t* width, std::uint32_t* height);
 // Reads a device bitmap back as an RGB buffer, at the colour precision the
-// device keeps. A context without RC_DI_BITMAP (or none): TSERR_DEVICE.
+// device keeps and in the colours the screen shows: a 16-bit (5-6-5)
+// bitmap's channels are widened by repeating their top bits ((v << 3) |
+// (v >> 2) for 5 bits, (v << 2) | (v >> 4) for 6), so 0 stays 0 and full is
+// 255. A context without RC_DI_BITMAP (or none): TSERR_DEVICE; no bitmap:
+// TSERR_BAD_PARAM; a bitmap that cannot be read: TSERR_GDI; no memory:
+// TSERR_MEMORY.
 std::uint8_t* tsCaptureBitmap(HBITMAP bitmap, std::uint32_t* width, std::uint32_t* height,
                               HDC dc, HPALETTE palette);
 
