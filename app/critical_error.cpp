@@ -1,26 +1,29 @@
 #include "app/critical_error.h"
 
 #include <cstdio>
-#include <string>
 
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "toolkit/messages.h"
 
+// This handler also reports that memory is exhausted, so nothing on its
+// paths allocates or throws: texts are composed in a fixed buffer on the
+// stack and shown through the message box call that needs no memory.
 namespace {
 
 constexpr UINT kAskRetry = MB_RETRYCANCEL | MB_ICONEXCLAMATION;  // 53
 constexpr UINT kTellOnly = MB_OK | MB_ICONEXCLAMATION;           // 48
 
-std::string FatalText() {
+// Big enough for the prefix, the longest error text and the number.
+constexpr std::size_t kTextCapacity = 128;
+
+void FatalText(char (&text)[kTextCapacity]) noexcept {
   const std::int16_t number = CurrentErrorNumber();
-  char text[128];
   std::snprintf(text, sizeof text, "Critical error: %s (%d)", ErrorText(number), number);
-  return text;
 }
 
-[[noreturn]] void TellAndEnd(const std::string& text, UINT exitCode) {
-  AfxMessageBox(text, kTellOnly);
+[[noreturn]] void TellAndEnd(const char* text, UINT exitCode) noexcept {
+  AfxMessageBoxNoThrow(text, kTellOnly);
   ExitProcess(exitCode);
 }
 
@@ -29,12 +32,15 @@ std::string FatalText() {
 std::int16_t ToolkitCriticalError(std::int16_t code) {
   switch (code) {
     case kCriticalFileRead:
-      if (AfxMessageBox("Critical error: File read", kAskRetry) == IDRETRY) return 0;
+      if (AfxMessageBoxNoThrow("Critical error: File read", kAskRetry) == IDRETRY) return 0;
       ExitProcess(1);
-    case kCriticalFatal:
-      TellAndEnd(FatalText(), 2);
+    case kCriticalFatal: {
+      char text[kTextCapacity];
+      FatalText(text);
+      TellAndEnd(text, 2);
+    }
     case kCriticalDiskFull:
-      return AfxMessageBox("Critical error: disk full", kAskRetry) == IDRETRY ? 1 : 0;
+      return AfxMessageBoxNoThrow("Critical error: disk full", kAskRetry) == IDRETRY ? 1 : 0;
     case kCriticalWriteAbort:
       TellAndEnd("Critical error: write abort", 4);
     case kCriticalBufferOverrun:

@@ -34,27 +34,60 @@ enum : std::int32_t {
 };
 
 // ---- Streams --------------------------------------------------------------
-// A source (memory, for decoding) or a sink (file, for writing). The handle is
-// owned by its opener from open to the matching close.
+// A source (memory, for decoding) or a sink (a file or a growing block of
+// memory, for writing). The handle is owned by its opener from open to the
+// matching close. Every writer writes the same bytes to a memory sink as to a
+// file sink.
 struct ImageStream;
 
 // Opens a read-only source over the caller's buffer, which must outlive it.
-// Null buffer or size 0: TSERR_BAD_PARAM.
+// Null buffer or size 0: TSERR_BAD_PARAM; no memory for the handle:
+// TSERR_MEMORY.
 ImageStream* tsOpenMemorySource(const void* buffer, std::uint32_t size);
 // Closes a source; returns the bytes consumed (its position), 0 on failure.
 std::uint32_t tsCloseSource(ImageStream* source);
 // Creates or truncates the file at `path` for writing. Empty path or a file
-// that cannot be opened: TSERR_FILE_CREATE.
+// that cannot be opened: TSERR_FILE_CREATE, with the reason in
+// tsGetLastSystemError. No memory for the handle or its copy of the path:
+// TSERR_MEMORY, and the file is not touched.
 ImageStream* tsOpenFileSink(const char* path);
-// Flushes and closes a sink; returns the file's length, 0 on failure.
+// Opens a sink that keeps everything written to it in memory. It holds at
+// most `maxBytes` bytes (0, or anything above 2,147,348,478, means that
+// many); a writer that would take it further fails as on a full disk
+// (TSERR_WRITE, system reason EFBIG), and one that finds no memory to grow
+// it fails the same way (system reason ENOMEM). No memory for the handle:
+// TSERR_MEMORY.
+ImageStream* tsOpenMemorySink(std::uint32_t maxBytes);
+// The bytes in a memory sink so far: sets *size and returns their address,
+// which stays valid until the next write to the sink or its close (an empty
+// sink gives a valid address and size 0). Null with TSERR_BAD_PARAM for a
+// null sink or size, TSERR_BAD_STREAM for a handle that is not an open
+// memory sink. Leaves the last error alone on success.
+const std::uint8_t* tsMemorySinkData(ImageStream* sink, std::uint32_t* size);
+// Flushes and closes a sink; returns the file's length (a memory sink's:
+// its byte count, its memory freed), 0 on failure or for an empty sink. The
+// handle is released in every case. Data that cannot reach the file, or a
+// file that fails to close (quotas, network file systems), is a failure:
+// TSERR_WRITE with the system's reason.
 std::uint32_t tsCloseSink(ImageStream* sink);
 // Makes sure the calling thread's state exists; releases nothing in use.
 void tsCleanup();
 // The calling thread's last error (TSERR_...).
 std::int32_t tsGetLastError();
+// The system's reason (an errno value such as ENOENT, EACCES or ENOSPC) for
+// the failure tsGetLastError reports: the first file operation (open, write,
+// seek, flush or close) that failed in that call, or a memory sink's ENOMEM
+// or EFBIG. 0 when the last call succeeded or its failure had no system
+// cause. Set and kept together with the last error, on the calling thread.
+std::int32_t tsGetLastSystemError();
 
 // ---- Decoding and capture -------------------------------------------------
-// Decodes a bitmap file (file header + device-independent bitmap). Requested
+// Decodes a bitmap file (file header + device-independent bitmap) of 1, 4, 8,
+// 16, 24 or 32 bits, uncompressed, run-length (8 and 4 bits, bottom-up only)
+// or with bit-field masks. The information header may be longer than 40
+// bytes (108, 124): masks and colour table follow it wherever it ends, and a
+// header of 52 bytes or more holds its own masks. Bitmaps of 16 bits and more
+// have a colour table only when their colours-used field says so. Requested
 // depth 24 returns an RGB buffer; 1 or 8 returns indexed rows and fills the
 // caller's 1024-byte colour table (blue, green, red, reserved per entry).
 // Neither side may exceed 16384 pixels, nor the picture 4096 x 4096 pixels
@@ -69,7 +102,12 @@ std::uint8_t* tsReadBMP(ImageStream* source, std::uint32_t* width, std::uint32_t
 // pixels in all, or a chunk too large to hold: TSERR_MEMORY. Every failure returns null.
 std::uint8_t* tsReadPNG(ImageStream* source, std::uint32_t* width, std::uint32_t* height);
 // Reads a device bitmap back as an RGB buffer, at the colour precision the
-// device keeps. A context without RC_DI_BITMAP (or none): TSERR_DEVICE.
+// device keeps and in the colours the screen shows: a 16-bit (5-6-5)
+// bitmap's channels are widened by repeating their top bits ((v << 3) |
+// (v >> 2) for 5 bits, (v << 2) | (v >> 4) for 6), so 0 stays 0 and full is
+// 255. A context without RC_DI_BITMAP (or none): TSERR_DEVICE; no bitmap:
+// TSERR_BAD_PARAM; a bitmap that cannot be read: TSERR_GDI; no memory:
+// TSERR_MEMORY.
 std::uint8_t* tsCaptureBitmap(HBITMAP bitmap, std::uint32_t* width, std::uint32_t* height,
                               HDC dc, HPALETTE palette);
 

@@ -123,7 +123,9 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
 // With bits set, writes scan lines start .. start + lines - 1 (numbered from
 // the bottom when biHeight > 0) at info's bit count (16 as 5-5-5, 24 or 32,
 // BI_RGB) and width, which must be the bitmap's; returns the lines copied.
-// 0 on any failure.
+// 0 on any failure. A 16-bit bitmap's 5- and 6-bit channels are widened by
+// repeating their top bits, (v << 3) | (v >> 2) and (v << 2) | (v >> 4), the
+// way QImage::Format_RGB16 shows them: 0 stays 0 and full becomes 255.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
               UINT usage);
 

@@ -1,5 +1,6 @@
 #include "platform/global_memory.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,13 +26,23 @@ HGLOBAL blockOf(BlockHeader* header) {
   return reinterpret_cast<unsigned char*>(header) + sizeof(BlockHeader);
 }
 
+std::atomic<std::size_t> g_liveBlocks{0};
+std::atomic<GlobalAllocationHook> g_hook{nullptr};
+
+// True when an installed hook wants this allocation to fail.
+bool hookRefuses(std::size_t bytes) {
+  const GlobalAllocationHook hook = g_hook.load(std::memory_order_relaxed);
+  return hook != nullptr && hook(bytes);
+}
+
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT flags, std::size_t bytes) {
-  if (bytes > kGlobalMaxBlock) return nullptr;
+  if (bytes > kGlobalMaxBlock || hookRefuses(bytes)) return nullptr;
   void* raw = (flags & GMEM_ZEROINIT) ? std::calloc(1, sizeof(BlockHeader) + bytes)
                                       : std::malloc(sizeof(BlockHeader) + bytes);
   if (raw == nullptr) return nullptr;
+  g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
   auto* header = static_cast<BlockHeader*>(raw);
   header->size = bytes;
   header->tag = kLiveTag;
@@ -42,7 +53,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL block, std::size_t bytes, UINT flags) {
   if (block == nullptr) return GlobalAlloc(flags, bytes);
   if (bytes > kGlobalMaxBlock) return nullptr;
   BlockHeader* header = headerOf(block);
-  if (header->tag != kLiveTag) return nullptr;
+  if (header->tag != kLiveTag || hookRefuses(bytes)) return nullptr;
   const std::size_t oldSize = header->size;
   void* raw = std::realloc(header, sizeof(BlockHeader) + bytes);
   if (raw == nullptr) return nullptr;
@@ -61,6 +72,7 @@ HGLOBAL GlobalFree(HGLOBAL block) {
   if (header->tag != kLiveTag) return block;
   header->tag = kDeadTag;
   std::free(header);
+  g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
   return nullptr;
 }
 
@@ -69,3 +81,7 @@ std::size_t GlobalSize(HGLOBAL block) {
   const BlockHeader* header = headerOf(block);
   return header->tag == kLiveTag ? header->size : 0;
 }
+
+std::size_t GlobalLiveBlockCount() { return g_liveBlocks.load(std::memory_order_relaxed); }
+
+GlobalAllocationHook SetGlobalAllocationHook(GlobalAllocationHook hook) { return g_hook.exchange(hook); }

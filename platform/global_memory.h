@@ -32,3 +32,14 @@ HGLOBAL GlobalFree(HGLOBAL block);
 
 // The usable size of a block, 0 for null.
 std::size_t GlobalSize(HGLOBAL block);
+
+// Blocks handed out and not yet freed, over the whole process; tests compare
+// it before and after a call to see that every block was given back.
+std::size_t GlobalLiveBlockCount();
+
+// For tests that make allocations fail: a function asked before every
+// allocation GlobalAlloc or GlobalReAlloc makes; when it answers true, that
+// call fails as it does when memory is exhausted. Null (the default) removes
+// it. Returns the hook it replaces.
+using GlobalAllocationHook = bool (*)(std::size_t bytes);
+GlobalAllocationHook SetGlobalAllocationHook(GlobalAllocationHook hook);

@@ -33,3 +33,11 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // Shows a message box. Without a handler: writes the text to standard error
 // and answers IDCANCEL for a Retry/Cancel box, IDOK otherwise.
 int AfxMessageBox(const std::string& text, UINT style);
+
+// AfxMessageBox for paths that must neither allocate nor throw, such as
+// reporting that memory is exhausted. Without a handler it writes the text
+// to standard error with no allocation at all and answers as AfxMessageBox
+// does. With one, the handler gets the text as usual (which needs a copy);
+// if that copy or the handler throws, the text goes to standard error and
+// the default answer comes back.
+int AfxMessageBoxNoThrow(const char* text, UINT style) noexcept;

@@ -1,5 +1,9 @@
-// tsCaptureBitmap: reads a device bitmap back through GetDIBits at its own
-// bit count and converts the rows to an RGB buffer.
+// tsCaptureBitmap: reads a device bitmap back through GetDIBits and converts
+// the rows to an RGB buffer. A bitmap is read at its own bit count, except a
+// 16-bit one: its 5-6-5 pixels are read at 24 bits, where the device widens
+// each channel by repeating its top bits exactly as the screen shows the
+// bitmap (and green keeps the sixth bit a 5-5-5 read would drop), so that a
+// saved thumbnail has the colours on show.
 #include <array>
 #include <cstring>
 
@@ -46,13 +50,13 @@ HPALETTE choosePalette(OperationContext& ctx, HDC dc, HPALETTE given, bool& owne
 // Header, colour table and rows of the bitmap in one global block, read with
 // the palette realised in the screen's context. Null on failure.
 std::uint8_t* readDib(OperationContext& ctx, HBITMAP bitmap, const BITMAP& info,
-                      HPALETTE palette, std::size_t& tableBytes) {
+                      HPALETTE palette, int readBits, std::size_t& tableBytes) {
   BITMAPINFOHEADER header{};
   header.biSize = sizeof(BITMAPINFOHEADER);
   header.biWidth = info.bmWidth;
   header.biHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;  // bottom-up
   header.biPlanes = 1;
-  header.biBitCount = static_cast<WORD>(info.bmPlanes * info.bmBitsPixel);
+  header.biBitCount = static_cast<WORD>(readBits);
   header.biCompression = BI_RGB;
   tableBytes = header.biBitCount <= 8 ? (std::size_t{1} << header.biBitCount) * sizeof(RGBQUAD) : 0;
 
@@ -120,12 +124,13 @@ std::uint8_t* capture(OperationContext& ctx, HBITMAP bitmap, std::uint32_t* widt
     ctx.fail(TSERR_DEPTH);
     return nullptr;
   }
+  const int readBits = bitCount == 16 ? 24 : bitCount;
   bool ownedPalette = false;
   HPALETTE palette = choosePalette(ctx, dc, given, ownedPalette);
   if (palette == nullptr) return nullptr;
 
   std::size_t tableBytes = 0;
-  std::uint8_t* dib = readDib(ctx, bitmap, info, palette, tableBytes);
+  std::uint8_t* dib = readDib(ctx, bitmap, info, palette, readBits, tableBytes);
   if (ownedPalette) DeleteObject(palette);
   if (dib == nullptr) return nullptr;
 
@@ -135,8 +140,8 @@ std::uint8_t* capture(OperationContext& ctx, HBITMAP bitmap, std::uint32_t* widt
   if (rgb != nullptr) {
     const std::uint8_t* table = dib + sizeof(BITMAPINFOHEADER);
     const std::uint8_t* rows = table + tableBytes;
-    const std::size_t stride = static_cast<std::size_t>(*paddedRowBytes(w, bitCount));
-    const RowConverter converter(bitCount, table, static_cast<std::uint32_t>(tableBytes / 4), {},
+    const std::size_t stride = static_cast<std::size_t>(*paddedRowBytes(w, readBits));
+    const RowConverter converter(readBits, table, static_cast<std::uint32_t>(tableBytes / 4), {},
                                  false);
     for (std::uint32_t k = 0; k < h; ++k) {
       // The last stored row is the top image row.

@@ -1,6 +1,8 @@
 // The frame every processing entry point runs in: find the thread's state,
 // run the operation with a fresh OperationContext, and leave the operation's
-// code in the thread's last error. Exceptions never leave the frame.
+// code in the thread's last error, with the system's reason for a failure
+// (the first file operation that failed during the call; 0 on success).
+// Exceptions never leave the frame.
 #pragma once
 
 #include <new>
@@ -19,6 +21,7 @@ Result runEntryPoint(Result failure, Operation&& operation) {
   if (state == nullptr) return failure;
   OperationContext ctx;
   Result result = failure;
+  resetSystemError();
   try {
     result = std::forward<Operation>(operation)(ctx);
   } catch (const std::bad_alloc&) {
@@ -29,6 +32,7 @@ Result runEntryPoint(Result failure, Operation&& operation) {
     result = failure;
   }
   state->lastError = ctx.error;
+  state->systemError = ctx.error == TSERR_NONE ? 0 : pendingSystemError();
   return result;
 }
 

@@ -10,6 +10,9 @@ namespace tessera {
 
 struct ThreadState {
   std::int32_t lastError = 0;
+  // The system's reason (errno) for the failure in lastError, 0 when it had
+  // none; recorded together with lastError.
+  std::int32_t systemError = 0;
 };
 
 // Thrown when the thread-local slot cannot take the new state.

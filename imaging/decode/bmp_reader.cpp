@@ -31,8 +31,15 @@ bool readRgbLayout(BmpDecodeContext& dc) {
     case 1:
     case 4:
     case 8:
-    case 16:  // its table is not used, but read like the others
       if (!readColourTable(dc, std::min<std::uint64_t>(dc.colourCount(), kMaxTableEntries))) {
+        return false;
+      }
+      break;
+    case 16:
+      // Its table is not used, but read like the others when colours-used
+      // declares one; without that there is none.
+      if (h.coloursUsed != 0 &&
+          !readColourTable(dc, std::min<std::uint64_t>(h.coloursUsed, kMaxTableEntries))) {
         return false;
       }
       break;

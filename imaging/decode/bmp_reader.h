@@ -27,6 +27,9 @@ inline bool withinImageLimits(std::uint64_t width, std::uint64_t height) {
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 constexpr std::uint32_t kMaskBytes = 12;
+// Longer information headers (52, 56, 108 and 124 bytes) carry the three
+// bit-field masks themselves, in their bytes 40 to 51.
+constexpr std::uint32_t kHeaderWithMasksBytes = kInfoHeaderBytes + kMaskBytes;
 constexpr std::uint32_t kMaxTableEntries = 256;
 
 enum BmpCompression : std::uint32_t {
@@ -38,6 +41,7 @@ enum BmpCompression : std::uint32_t {
 
 struct BmpHeaders {
   std::uint32_t pixelOffset = 0;  // from the start of the file header
+  std::uint32_t headerSize = 0;   // the information header's own size field
   std::int32_t width = 0;
   std::int32_t height = 0;        // above 0: bottom-up rows; below 0: top-down
   std::uint16_t bitCount = 0;
@@ -73,12 +77,17 @@ struct BmpDecodeContext {
 // "BM" and the pixel-data offset. Short: TSERR_READ; other signature:
 // TSERR_BAD_FORMAT.
 bool readFileHeader(BmpDecodeContext& dc);
-// The 40-byte information header (TSERR_READ when short).
+// The information header, up to where the masks or the colour table start:
+// 40 bytes, or the header's own size when that is larger. A header long
+// enough to hold the bit-field masks supplies them when the compression asks
+// for bit fields. A size field below 40 is taken as 40. TSERR_READ when the
+// stream ends inside the header.
 bool readInfoHeader(BmpDecodeContext& dc);
 // Width above 0, height not 0, and both sides within kMaxImageSide
 // (TSERR_BAD_FORMAT, or TSERR_MEMORY for a side above the limit).
 bool checkDimensions(BmpDecodeContext& dc);
-// The three bit-field masks (TSERR_READ when short).
+// The three bit-field masks that follow a 40-byte header (TSERR_READ when
+// short); nothing to read when the header supplied them.
 bool readMasks(BmpDecodeContext& dc);
 // Reads `entries` table entries: at most 256 into the table, the rest read
 // and dropped. TSERR_READ when the stream ends first.

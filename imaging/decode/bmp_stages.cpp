@@ -37,17 +37,34 @@ bool readFileHeader(BmpDecodeContext& dc) {
 }
 
 bool readInfoHeader(BmpDecodeContext& dc) {
-  std::uint8_t raw[kInfoHeaderBytes];
-  if (!dc.stream.streamReadExact(raw, sizeof raw)) return dc.ctx.fail(TSERR_READ);
-  // The header's own size field (offset 0) is not examined: 40 bytes are
-  // always read. Planes, image size and resolution are not used.
+  std::uint8_t raw[kHeaderWithMasksBytes];
+  if (!dc.stream.streamReadExact(raw, kInfoHeaderBytes)) return dc.ctx.fail(TSERR_READ);
+  // Planes, image size and resolution are not used.
   BmpHeaders& h = dc.headers;
+  h.headerSize = u32At(raw);
   h.width = static_cast<std::int32_t>(u32At(raw + 4));
   h.height = static_cast<std::int32_t>(u32At(raw + 8));
   h.bitCount = u16At(raw + 14);
   h.compression = u32At(raw + 16);
   h.coloursUsed = u32At(raw + 32);
   dc.consumed += kInfoHeaderBytes;
+  if (h.headerSize <= kInfoHeaderBytes) return true;
+
+  // A longer header: the masks in its next 12 bytes when it holds them and
+  // the compression uses them; the rest (colour space, intent, profile) is
+  // not used. The colour table or the masks follow the whole header.
+  std::uint64_t rest = h.headerSize - kInfoHeaderBytes;
+  if (h.headerSize >= kHeaderWithMasksBytes && h.compression == kCompressBitFields) {
+    if (!dc.stream.streamReadExact(raw + kInfoHeaderBytes, kMaskBytes)) {
+      return dc.ctx.fail(TSERR_READ);
+    }
+    for (int i = 0; i < 3; ++i) dc.masks[i] = u32At(raw + kInfoHeaderBytes + 4 * i);
+    dc.hasMasks = true;
+    dc.consumed += kMaskBytes;
+    rest -= kMaskBytes;
+  }
+  if (!discardBytes(dc.stream, rest)) return dc.ctx.fail(TSERR_READ);
+  dc.consumed += rest;
   return true;
 }
 
@@ -60,6 +77,7 @@ bool checkDimensions(BmpDecodeContext& dc) {
 }
 
 bool readMasks(BmpDecodeContext& dc) {
+  if (dc.hasMasks) return true;  // the header held them
   std::uint8_t raw[kMaskBytes];
   if (!dc.stream.streamReadExact(raw, sizeof raw)) return dc.ctx.fail(TSERR_READ);
   for (int i = 0; i < 3; ++i) dc.masks[i] = u32At(raw + 4 * i);

@@ -25,7 +25,6 @@ struct BmpWriteState {
   std::uint64_t fileRowBytes = 0;   // one row in the file, padded to 4 bytes
   std::uint32_t paletteCount = 0;
   std::uint32_t pixelOffset = 0;
-  std::uint32_t rowsWritten = 0;
 };
 
 struct BmpHeaders {
@@ -139,7 +138,6 @@ bool writeUncompressed(OperationContext& ctx, StreamRef& sink,
       std::memcpy(out, in, st.inputRowBytes);
     }
     if (!sink.streamWriteBytes(out, st.fileRowBytes)) return ctx.fail(TSERR_WRITE);
-    ++st.rowsWritten;
   }
   return true;
 }
@@ -218,7 +216,6 @@ bool writeRunLength(OperationContext& ctx, StreamRef& sink, const std::uint8_t* 
     const std::size_t n = encodeRleRow(row.get(), codedWidth, coded.get());
     if (!sink.streamWriteBytes(coded.get(), n)) return ctx.fail(TSERR_WRITE);
     imageSize += n;
-    ++st.rowsWritten;
   }
   const std::uint8_t endOfBitmap[2] = {0, 1};
   if (!sink.streamWriteBytes(endOfBitmap, sizeof endOfBitmap)) return ctx.fail(TSERR_WRITE);

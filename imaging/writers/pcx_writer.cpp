@@ -23,7 +23,6 @@ struct PcxWriteState {
   std::uint32_t height = 0;
   std::uint32_t planes = 0;
   std::uint32_t bytesPerLine = 0;  // per plane: the width rounded up to even
-  std::uint32_t rowsWritten = 0;
 };
 
 void fillHeader(PcxWriteState& st) {
@@ -110,7 +109,6 @@ bool writePcx(OperationContext& ctx, StreamRef& sink, const std::uint8_t* pixels
                        coded.get() + n);
     }
     if (!sink.streamWriteBytes(coded.get(), n)) return ctx.fail(TSERR_WRITE);
-    ++st.rowsWritten;
   }
 
   if (st.planes == 1) {

@@ -2,7 +2,9 @@
 // little-endian, with libtiff reading and writing through the sink. libtiff's
 // messages go to the diagnostic channel; every failed write or seek on the
 // sink is remembered, so that a file whose strips or directory did not reach
-// the sink is reported even though libtiff's close gives no result.
+// the sink is reported even though libtiff's close gives no result. A tag that
+// libtiff refuses (an unknown compression, say) fails the write rather than
+// leave a file without it.
 #include <tiffio.h>
 
 #include <cstdarg>
@@ -22,8 +24,6 @@ constexpr std::uint16_t kCompressionJpeg = 7;
 struct TiffWriteState {
   TIFF* tiff = nullptr;
   StreamRef sink;
-  std::uint32_t rowsWritten = 0;
-  std::uint32_t height = 0;
   bool ioFailed = false;
 
   explicit TiffWriteState(ImageStream* stream) : sink(stream) {}
@@ -93,30 +93,32 @@ TIFF* openOverSink(TiffWriteState& st) {
   return tiff;
 }
 
-void setTags(TIFF* tiff, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
+// Sets every tag; false when libtiff refused any of them (each is still
+// attempted, so that the diagnostic channel names every refusal).
+bool setTags(TIFF* tiff, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
              const std::uint8_t* palette, std::uint32_t compression,
              const ResolutionInfo& resolution, std::uint16_t (&colourMap)[3][256]) {
-  TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
-  TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-  TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-  TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, static_cast<std::uint16_t>(resolution.unit));
-  TIFFSetField(tiff, TIFFTAG_XRESOLUTION,
-               static_cast<double>(static_cast<std::uint32_t>(resolution.xResolution)));
-  TIFFSetField(tiff, TIFFTAG_YRESOLUTION,
-               static_cast<double>(static_cast<std::uint32_t>(resolution.yResolution)));
+  bool ok = true;
+  auto set = [&](auto... field) { ok = TIFFSetField(tiff, field...) == 1 && ok; };
+  set(TIFFTAG_IMAGEWIDTH, width);
+  set(TIFFTAG_IMAGELENGTH, height);
+  set(TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+  set(TIFFTAG_RESOLUTIONUNIT, static_cast<std::uint16_t>(resolution.unit));
+  set(TIFFTAG_XRESOLUTION, static_cast<double>(static_cast<std::uint32_t>(resolution.xResolution)));
+  set(TIFFTAG_YRESOLUTION, static_cast<double>(static_cast<std::uint32_t>(resolution.yResolution)));
   char software[1024];
   softwareText(software);
-  TIFFSetField(tiff, TIFFTAG_SOFTWARE, software);
+  set(TIFFTAG_SOFTWARE, software);
   // Asked for while libtiff still sees one 1-bit sample per pixel, so a strip
   // holds 8192 / ((width + 7) / 8) rows.
-  TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+  set(TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
   const bool rgb = bitsPerPixel == 24;
-  TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, rgb ? 3 : 1);
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE);
+  set(TIFFTAG_SAMPLESPERPIXEL, rgb ? 3 : 1);
+  set(TIFFTAG_BITSPERSAMPLE, 8);
+  set(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  set(TIFFTAG_PHOTOMETRIC, rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE);
   if (!rgb && compression == kCompressionJpeg) compression = kCompressionNone;
-  TIFFSetField(tiff, TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(compression));
+  set(TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(compression));
   if (!rgb) {
     // Caller entries are blue, green, red, reserved; 8-bit c becomes c x 257.
     for (std::size_t i = 0; i < 256; ++i) {
@@ -124,8 +126,9 @@ void setTags(TIFF* tiff, std::uint32_t width, std::uint32_t height, std::uint32_
       colourMap[1][i] = static_cast<std::uint16_t>(palette[i * 4 + 1] * 257);
       colourMap[2][i] = static_cast<std::uint16_t>(palette[i * 4 + 0] * 257);
     }
-    TIFFSetField(tiff, TIFFTAG_COLORMAP, colourMap[0], colourMap[1], colourMap[2]);
+    set(TIFFTAG_COLORMAP, colourMap[0], colourMap[1], colourMap[2]);
   }
+  return ok;
 }
 
 bool writeTiff(OperationContext& ctx, StreamRef& sink, const std::uint8_t* pixels,
@@ -139,21 +142,21 @@ bool writeTiff(OperationContext& ctx, StreamRef& sink, const std::uint8_t* pixel
   if (row.get() == nullptr) return false;
 
   TiffWriteState st(sink.handle());
-  st.height = height;
   st.tiff = openOverSink(st);
   if (st.tiff == nullptr) return ctx.fail(TSERR_TIFF_OPEN);
 
   std::uint16_t colourMap[3][256];
-  setTags(st.tiff, width, height, bitsPerPixel, palette, compression, resolution, colourMap);
-  for (std::uint32_t y = 0; y < height; ++y) {
-    std::memcpy(row.get(), pixels + y * rowBytes, rowBytes);
-    if (TIFFWriteScanline(st.tiff, row.get(), y, 0) < 0) {
-      ctx.fail(TSERR_WRITE);
-      break;
-    }
-    ++st.rowsWritten;
+  if (!setTags(st.tiff, width, height, bitsPerPixel, palette, compression, resolution, colourMap)) {
+    ctx.fail(TSERR_WRITE);
   }
-  TIFFClose(st.tiff);  // writes the last strip and the directory
+  for (std::uint32_t y = 0; ctx.ok() && y < height; ++y) {
+    std::memcpy(row.get(), pixels + y * rowBytes, rowBytes);
+    if (TIFFWriteScanline(st.tiff, row.get(), y, 0) < 0) ctx.fail(TSERR_WRITE);
+  }
+  // The last strip and the directory go out here. TIFFClose gives no result,
+  // so the flush is asked for first, where a failure shows.
+  if (ctx.ok() && TIFFFlush(st.tiff) != 1) ctx.fail(TSERR_WRITE);
+  TIFFClose(st.tiff);
   if (!ctx.ok()) return false;
   if (st.ioFailed) return ctx.fail(TSERR_WRITE);
   return true;

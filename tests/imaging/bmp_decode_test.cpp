@@ -91,12 +91,31 @@ TEST(ReadBmp, RejectsBadHeadersWithTheirCodes) {
   setU32(gapPastEnd, 10, 5000);
   cases.push_back({"pixel offset past the end", gapPastEnd, TSERR_BAD_FORMAT});
 
+  BmpLayout longHeader = indexed(2, 2, 8, {0x102030}, [](int, int) { return 0; });
+  longHeader.headerSize = 124;
+  const Bytes v5 = bmpFileBytes(longHeader);
+  cases.push_back({"124-byte header cut at 100", Bytes(v5.begin(), v5.begin() + 14 + 100), TSERR_READ});
+  Bytes endless = good;
+  setU32(endless, 14, 0xFFFFFFFFu);
+  cases.push_back({"header size 2^32 - 1", endless, TSERR_READ});
+
   for (const Case& c : cases) {
     const auto d = decodeBmp(c.file);
     EXPECT_FALSE(d.ok) << c.what;
     EXPECT_EQ(d.error, c.code) << c.what;
     EXPECT_EQ(d.width, 0u) << c.what;
     EXPECT_EQ(d.height, 0u) << c.what;
+  }
+}
+
+TEST(ReadBmp, HeaderSizesBelowFortyAreReadAsForty) {
+  const std::vector<std::uint32_t> pal = {0x000000, 0xFF0000, 0x00FF00};
+  for (const std::uint32_t size : {0u, 12u, 39u}) {
+    BmpLayout s = indexed(3, 1, 8, pal, [](int x, int) { return static_cast<std::uint32_t>(x); });
+    s.headerSize = size;
+    const auto d = decodeBmp(bmpFileBytes(s));
+    ASSERT_TRUE(d.ok) << size;
+    EXPECT_EQ(d.pixels, (Bytes{0, 0, 0, 255, 0, 0, 0, 255, 0})) << size;
   }
 }
 
@@ -172,8 +191,7 @@ TEST(ReadBmp, ConvertsEveryBitCount) {
   EXPECT_EQ(d.pixels, (Bytes{30, 20, 10}));
 }
 
-// 16-bit pixels need more than 1024 bytes after the header: their (unused)
-// 256-entry table is read before the rows are taken from the pixel offset.
+// A 32 x 20 16-bit picture whose first row starts with the given words.
 BmpLayout sixteen(std::vector<std::uint16_t> first, std::uint32_t compression = 0) {
   BmpLayout s;
   s.width = 32;
@@ -217,22 +235,42 @@ TEST(ReadBmp, SixteenBitsFollowTheirMasks) {
   EXPECT_EQ(rgbAt(d.pixels, 32, 0, 0), 0xAB000Fu);
 }
 
-TEST(ReadBmp, SixteenBitTableIsReadButRowsComeFromTheOffset) {
-  BmpLayout s = sixteen({0x7FFF});
-  Bytes file = bmpFileBytes(s);
-  // Cut the file inside the 1024 bytes that the table read takes.
-  Bytes cut(file.begin(), file.begin() + 54 + 1000);
-  auto d = decodeBmp(cut);
-  EXPECT_FALSE(d.ok);
+TEST(ReadBmp, SixteenBitsReadATableOnlyWhenColoursUsedDeclaresOne) {
+  // Colours-used 0: no table, so a file that ends inside the first 1024
+  // bytes after the header still has its rows (once read as a 256-entry
+  // table, which made the file too short).
+  BmpLayout tiny;
+  tiny.width = 2;
+  tiny.height = 1;
+  tiny.bitCount = 16;
+  tiny.pixels = {0xFF, 0x7F, 0x00, 0x7C};
+  auto d = decodeBmp(bmpFileBytes(tiny));
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.error, TSERR_NONE);
+  EXPECT_EQ(d.pixels, (Bytes{255, 255, 255, 255, 7, 7}));
+
+  // A file cut inside the rows keeps what was read.
+  const Bytes file = bmpFileBytes(sixteen({0x7FFF}));
+  d = decodeBmp(Bytes(file.begin(), file.begin() + 54 + 1000));
+  ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.error, TSERR_READ);
+  EXPECT_EQ(rgbAt(d.pixels, 32, 0, 19), 0x278FA7u) << "the bottom row (0x1234) was read";
+  EXPECT_EQ(rgbAt(d.pixels, 32, 0, 0), 0u) << "the top row was not";
 
   // With 16 colours used, only 64 table bytes are read, and rows still come
   // from the pixel offset, wherever it points.
+  BmpLayout s = sixteen({0x7FFF});
   s.coloursUsed = 16;
   s.palette = std::vector<std::uint32_t>(40, 0xABCDEF);  // 160 bytes before the rows
   d = decodeBmp(bmpFileBytes(s));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(rgbAt(d.pixels, 32, 0, 0), 0xFFFFFFu);
+  // A declared table that the file does not hold is a short read.
+  s.palette.clear();
+  s.pixels.clear();
+  d = decodeBmp(bmpFileBytes(s));
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.error, TSERR_READ);
 }
 
 TEST(ReadBmp, ColourTableSizesAndThePixelOffset) {

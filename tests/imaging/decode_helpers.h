@@ -50,6 +50,20 @@ inline Decoded decodePng(const std::vector<std::uint8_t>& file) {
   return finish(source, out, std::size_t{d.width} * d.height * 3, d);
 }
 
+// One index per pixel mapped through a colour table (blue, green, red,
+// reserved per entry) to packed RGB.
+inline std::vector<std::uint8_t> throughTable(const std::vector<std::uint8_t>& indexes,
+                                              const std::array<std::uint8_t, 1024>& table) {
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(indexes.size() * 3);
+  for (const std::uint8_t i : indexes) {
+    rgb.push_back(table[i * 4 + 2]);
+    rgb.push_back(table[i * 4 + 1]);
+    rgb.push_back(table[i * 4]);
+  }
+  return rgb;
+}
+
 // Pixel (x, y) of a packed RGB buffer as 0xRRGGBB.
 inline std::uint32_t rgbAt(const std::vector<std::uint8_t>& p, std::uint32_t width,
                            std::uint32_t x, std::uint32_t y) {

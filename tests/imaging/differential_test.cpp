@@ -4,7 +4,9 @@
 // PNGs, plus the other layouts the decoders accept.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -95,6 +97,128 @@ TEST(Differential, BitmapsDecodeAsQtDecodesThem) {
     const auto theirs = imagingtest::qtDecode(file, "BMP");
     ASSERT_TRUE(theirs.ok) << c.name << ": Qt could not read it";
     EXPECT_EQ(ours.pixels, theirs.rgb) << c.name;
+  }
+}
+
+// Every layout the RGB and indexed decoders accept, behind each of the
+// three information-header sizes in use (40, 108 and 124 bytes). Decoders
+// that place the colour table or the masks by a fixed offset get the colours
+// of the longer headers wrong.
+struct LayoutCase {
+  std::string name;
+  testsupport::BmpLayout picture;
+  // 16 bits: the red, green and blue field widths. Qt and the library widen
+  // a field to 8 bits differently (the library fills the bits below it with
+  // ones), so the comparison goes through the field's level, which both
+  // keep in the top bits.
+  std::array<int, 3> fieldBits{0, 0, 0};
+};
+
+std::vector<LayoutCase> layoutCases() {
+  std::vector<LayoutCase> cases;
+  auto indexed = [](int w, int h, int bits, std::uint32_t colours) {
+    testsupport::BmpLayout s;
+    s.width = w;
+    s.height = h;
+    s.bitCount = static_cast<std::uint16_t>(bits);
+    std::vector<std::uint32_t> pal = drawingPalette();
+    pal.resize(colours);
+    s.palette = pal;
+    s.coloursUsed = colours == (1u << bits) ? 0 : colours;
+    s.pixels = testsupport::packRows(w, h, bits, [&](int x, int y) {
+      return drawingIndex(x, y, w, std::abs(h)) % colours;
+    }, h < 0);
+    return s;
+  };
+  auto direct = [](int w, int h, int bits, std::uint32_t compression,
+                   std::function<std::uint32_t(int, int)> value) {
+    testsupport::BmpLayout s;
+    s.width = w;
+    s.height = h;
+    s.bitCount = static_cast<std::uint16_t>(bits);
+    s.compression = compression;
+    s.pixels = testsupport::packRows(w, h, bits, value, h < 0);
+    return s;
+  };
+  cases.push_back({"1-bit", indexed(45, 9, 1, 2)});
+  cases.push_back({"4-bit", indexed(33, 17, 4, 16)});
+  cases.push_back({"8-bit", indexed(64, 20, 8, 256)});
+  cases.push_back({"8-bit top-down", indexed(37, -21, 8, 256)});
+  cases.push_back({"4-bit top-down", indexed(19, -6, 4, 16)});
+  cases.push_back({"8-bit, 3 colours used", indexed(50, 20, 8, 3)});
+  cases.push_back({"4-bit, 5 colours used", indexed(21, 7, 4, 5)});
+  cases.push_back({"1-bit, 1 colour used", indexed(12, 3, 1, 1)});
+
+  testsupport::BmpLayout rle8 = indexed(6, 3, 8, 16);
+  rle8.compression = 1;
+  rle8.pixels = {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 6, 4, 0, 0, 6, 9, 0, 1};
+  cases.push_back({"RLE8", rle8});
+  testsupport::BmpLayout rle4 = indexed(6, 2, 4, 16);
+  rle4.compression = 2;
+  rle4.pixels = {6, 0x12, 0, 0, 0, 6, 0x34, 0x56, 0x78, 0, 0, 1};
+  cases.push_back({"RLE4", rle4});
+
+  auto colour = [](int x, int y) {
+    return static_cast<std::uint32_t>(x * 0x080402 + y * 0x101010) & 0xFFFFFF;
+  };
+  auto word = [](int x, int y) { return static_cast<std::uint32_t>(x * 1237 + y * 4099) & 0xFFFF; };
+  cases.push_back({"24-bit", direct(29, 13, 24, 0, colour)});
+  cases.push_back({"24-bit top-down", direct(7, -5, 24, 0, colour)});
+  cases.push_back({"32-bit", direct(29, 13, 32, 0, colour)});
+  testsupport::BmpLayout masked32 = direct(11, 4, 32, 3, colour);
+  masked32.masks = std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
+  cases.push_back({"32-bit bit fields", masked32});
+  // A small 16-bit picture without a colour table: its whole file is far
+  // shorter than a 256-entry table.
+  cases.push_back({"16-bit 5-5-5, 3 x 2", direct(3, 2, 16, 0, word), {5, 5, 5}});
+  cases.push_back({"16-bit 5-5-5", direct(17, 9, 16, 0, word), {5, 5, 5}});
+  cases.push_back({"16-bit 5-5-5 top-down", direct(5, -3, 16, 0, word), {5, 5, 5}});
+  testsupport::BmpLayout masked565 = direct(13, 6, 16, 3, word);
+  masked565.masks = std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F};
+  cases.push_back({"16-bit bit fields 5-6-5", masked565, {5, 6, 5}});
+  testsupport::BmpLayout masked555 = direct(4, 3, 16, 3, word);
+  masked555.masks = std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F};
+  cases.push_back({"16-bit bit fields 5-5-5", masked555, {5, 5, 5}});
+  return cases;
+}
+
+// Qt's pixels with each 16-bit field's level widened as the library widens it.
+std::vector<std::uint8_t> widenedLikeTheLibrary(std::vector<std::uint8_t> rgb,
+                                                const std::array<int, 3>& fieldBits) {
+  for (std::size_t i = 0; i < rgb.size(); ++i) {
+    const int bits = fieldBits[i % 3];
+    if (bits == 0 || bits >= 8) continue;
+    const unsigned low = (1u << (8 - bits)) - 1;
+    rgb[i] = static_cast<std::uint8_t>((rgb[i] & ~low) | low);
+  }
+  return rgb;
+}
+
+TEST(Differential, EveryLayoutDecodesAsQtDecodesItWhateverTheHeaderSize) {
+  for (const std::uint32_t headerSize : {40u, 108u, 124u}) {
+    for (const LayoutCase& c : layoutCases()) {
+      const std::string name = c.name + ", " + std::to_string(headerSize) + "-byte header";
+      testsupport::BmpLayout picture = c.picture;
+      picture.headerSize = headerSize;
+      const Bytes file = testsupport::bmpFileBytes(picture);
+      const auto theirs = imagingtest::qtDecode(file, "BMP");
+      ASSERT_TRUE(theirs.ok) << name << ": Qt could not read it";
+      const auto ours = imagingtest::decodeBmp(file);
+      EXPECT_EQ(ours.error, TSERR_NONE) << name;
+      if (!ours.ok) {
+        ADD_FAILURE() << name << ": not decoded";
+        continue;
+      }
+      EXPECT_EQ(ours.width, theirs.width) << name;
+      EXPECT_EQ(ours.height, theirs.height) << name;
+      EXPECT_EQ(ours.pixels, widenedLikeTheLibrary(theirs.rgb, c.fieldBits)) << name;
+      if (picture.bitCount > 8) continue;
+      // The indexed decoder: indexes looked up in the table it hands back.
+      const auto indexes = imagingtest::decodeBmp(file, 8);
+      EXPECT_EQ(indexes.error, TSERR_NONE) << name << " as indexes";
+      EXPECT_EQ(imagingtest::throughTable(indexes.pixels, indexes.table), theirs.rgb)
+          << name << " as indexes";
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 // padding, device precision, palettes, and handles given back on every path.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -82,8 +83,46 @@ TEST_F(DisplayBitmap, SixteenBitScreensHoldAndGiveBackTheirOwnPrecision) {
   HDC dc = GetDC(nullptr);
   std::uint32_t w = 0;
   std::uint32_t h = 0;
-  // Read back at 16 bits (5-5-5): each 5-bit level v comes out as v x 8 + 7.
-  EXPECT_EQ(capture(bitmap, dc, w, h), (Bytes{255, 7, 7, 207, 103, 55}));
+  // Each level comes back widened as the screen shows it, top bits repeated:
+  // red 25 of 31 is 206, green 25 of 63 is 101, blue 6 of 31 is 49.
+  EXPECT_EQ(capture(bitmap, dc, w, h), (Bytes{255, 0, 0, 206, 101, 49}));
+  ReleaseDC(nullptr, dc);
+  DeleteObject(bitmap);
+}
+
+TEST_F(DisplayBitmap, SixteenBitCaptureGivesTheColoursTheScreenShows) {
+  // Every 5-bit red and blue level and every 6-bit green level, on a 16-bit
+  // screen: what is saved must be what the dialog paints, which is the
+  // device bitmap read as QImage::Format_RGB16.
+  ASSERT_TRUE(SetScreenBitsPerPixel(16));
+  constexpr std::uint32_t kWidth = 64;
+  Bytes rgb;
+  for (std::uint32_t i = 0; i < kWidth; ++i) {
+    rgb.push_back(static_cast<std::uint8_t>((i % 32) << 3));
+    rgb.push_back(static_cast<std::uint8_t>(i << 2));
+    rgb.push_back(static_cast<std::uint8_t>((31 - i % 32) << 3));
+  }
+  HBITMAP bitmap = tsMakeDisplayBitmap(rgb.data(), kWidth, 1, nullptr, nullptr);
+  ASSERT_NE(bitmap, nullptr);
+  DeviceBitmapView view{};
+  ASSERT_TRUE(GetDeviceBitmapView(bitmap, &view));
+  ASSERT_EQ(view.bitsPerPixel, 16);
+  const QImage shown = QImage(view.pixels, view.width, view.height,
+                              static_cast<qsizetype>(view.stride), QImage::Format_RGB16)
+                           .convertToFormat(QImage::Format_RGB888);
+  const Bytes onScreen(shown.constScanLine(0), shown.constScanLine(0) + kWidth * 3);
+
+  HDC dc = GetDC(nullptr);
+  std::uint32_t w = 0;
+  std::uint32_t h = 0;
+  const Bytes saved = capture(bitmap, dc, w, h);
+  ASSERT_EQ(saved.size(), onScreen.size());
+  for (std::uint32_t x = 0; x < kWidth; ++x) {
+    EXPECT_EQ(Bytes(saved.begin() + x * 3, saved.begin() + x * 3 + 3),
+              Bytes(onScreen.begin() + x * 3, onScreen.begin() + x * 3 + 3))
+        << "red " << x % 32 << ", green " << x << ", blue " << 31 - x % 32;
+  }
+  EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 3), (Bytes{0, 0, 255})) << "ends stay black and full";
   ReleaseDC(nullptr, dc);
   DeleteObject(bitmap);
 }

@@ -1,7 +1,12 @@
-// Sources, sinks, handle validation and the per-thread last error.
+// Sources, sinks, handle validation, the per-thread last error and the
+// system reason that goes with it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -158,4 +163,181 @@ TEST(ThreadState, LastErrorsDoNotMixBetweenThreads) {
   EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM);
   tsCleanup();
   EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM) << "clean-up releases nothing in use";
+}
+
+// ---- Failures that show only when a sink is closed ---------------------------
+
+namespace {
+
+// A file sink holding `bytes` in its stream buffer, not yet handed to the file.
+ImageStream* sinkWithBufferedBytes(const std::string& path, std::size_t bytes) {
+  ImageStream* sink = tsOpenFileSink(path.c_str());
+  if (sink == nullptr) return nullptr;
+  const std::vector<std::uint8_t> data(bytes, 0x5A);
+  StreamRef(sink).streamWriteBytes(data.data(), data.size());
+  return sink;
+}
+
+}  // namespace
+
+TEST(FileSinkClose, DataThatCannotReachTheFileFailsTheClose) {
+  testsupport::TempDir dir;
+  ImageStream* sink = sinkWithBufferedBytes(dir.file("out.bin"), 100);
+  ASSERT_NE(sink, nullptr);
+  // The file turns full under the buffered data, as a quota would.
+  const int full = open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  ASSERT_GE(dup2(full, fileno(sink->file)), 0);
+  close(full);
+  setLastError(TSERR_BAD_PARAM);
+  EXPECT_EQ(tsCloseSink(sink), 0u);
+  EXPECT_EQ(tsGetLastError(), TSERR_WRITE);
+  EXPECT_EQ(tsGetLastSystemError(), ENOSPC);
+}
+
+TEST(FileSinkClose, AFileThatFailsToCloseFailsTheClose) {
+  testsupport::TempDir dir;
+  ImageStream* sink = sinkWithBufferedBytes(dir.file("out.bin"), 10);
+  ASSERT_NE(sink, nullptr);
+  ASSERT_TRUE(StreamRef(sink).streamFlush());
+  // Everything reached the file; only closing it fails now.
+  ASSERT_EQ(close(fileno(sink->file)), 0);
+  EXPECT_EQ(tsCloseSink(sink), 0u);
+  EXPECT_EQ(tsGetLastError(), TSERR_WRITE);
+  EXPECT_EQ(tsGetLastSystemError(), EBADF);
+  EXPECT_EQ(tsCloseSink(sink), 0u);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_STREAM) << "the handle was released all the same";
+}
+
+TEST(FileSinkClose, AGoodCloseLeavesTheLastErrorAlone) {
+  testsupport::TempDir dir;
+  ImageStream* sink = sinkWithBufferedBytes(dir.file("out.bin"), 10);
+  setLastError(TSERR_BAD_PARAM);
+  EXPECT_EQ(tsCloseSink(sink), 10u);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM);
+  EXPECT_EQ(tsGetLastSystemError(), 0);
+}
+
+// ---- The system's reason -----------------------------------------------------
+
+TEST(SystemError, OpeningNamesTheReason) {
+  testsupport::TempDir dir;
+  const std::string plain = dir.write("plain", {1});
+  struct Case {
+    std::string path;
+    std::int32_t reason;
+  };
+  const Case cases[] = {
+      {dir.file("missing/out.bmp"), ENOENT},
+      {plain + "/out.bmp", ENOTDIR},
+      {dir.path(), EISDIR},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(tsOpenFileSink(c.path.c_str()), nullptr) << c.path;
+    EXPECT_EQ(tsGetLastError(), TSERR_FILE_CREATE) << c.path;
+    EXPECT_EQ(tsGetLastSystemError(), c.reason) << c.path;
+  }
+  // Failures without a system cause clear it.
+  EXPECT_EQ(tsOpenFileSink(""), nullptr);
+  EXPECT_EQ(tsGetLastSystemError(), 0);
+  EXPECT_EQ(tsOpenFileSink(dir.path().c_str()), nullptr);
+  EXPECT_EQ(tsOpenMemorySource(nullptr, 1), nullptr);
+  EXPECT_EQ(tsGetLastSystemError(), 0);
+}
+
+TEST(SystemError, IsKeptPerThread) {
+  EXPECT_EQ(tsOpenFileSink("/nonexistent-folder-pictrove/x.bmp"), nullptr);
+  std::int32_t seenByOther = -1;
+  std::thread other([&] { seenByOther = tsGetLastSystemError(); });
+  other.join();
+  EXPECT_EQ(seenByOther, 0);
+  EXPECT_EQ(tsGetLastSystemError(), ENOENT);
+}
+
+// ---- Memory sinks --------------------------------------------------------------
+
+TEST(MemorySink, KeepsWhatIsWrittenAndGrowsAsNeeded) {
+  ImageStream* sink = tsOpenMemorySink(0);
+  ASSERT_NE(sink, nullptr);
+  std::uint32_t size = 99;
+  const std::uint8_t* data = tsMemorySinkData(sink, &size);
+  ASSERT_NE(data, nullptr) << "an empty sink has an address too";
+  EXPECT_EQ(size, 0u);
+
+  // Many doublings, with a pattern that shows any byte out of place.
+  StreamRef stream(sink);
+  std::vector<std::uint8_t> expected;
+  for (std::uint32_t i = 0; i < 3000; ++i) {
+    std::uint8_t chunk[37];
+    for (std::size_t k = 0; k < sizeof chunk; ++k) chunk[k] = static_cast<std::uint8_t>(i * 31 + k);
+    ASSERT_TRUE(stream.streamWriteBytes(chunk, sizeof chunk)) << i;
+    expected.insert(expected.end(), chunk, chunk + sizeof chunk);
+  }
+  data = tsMemorySinkData(sink, &size);
+  ASSERT_EQ(size, expected.size());
+  EXPECT_EQ(std::vector<std::uint8_t>(data, data + size), expected);
+  EXPECT_EQ(stream.streamSize(), expected.size());
+  EXPECT_EQ(tsCloseSink(sink), expected.size());
+}
+
+TEST(MemorySink, SeeksAndOverwritesAsAFileDoes) {
+  testsupport::TempDir dir;
+  const std::string path = dir.file("same.bin");
+  ImageStream* sinks[] = {tsOpenMemorySink(0), tsOpenFileSink(path.c_str())};
+  for (ImageStream* sink : sinks) {
+    ASSERT_NE(sink, nullptr);
+    StreamRef s(sink);
+    EXPECT_TRUE(s.streamWriteBytes("0123456789", 10));
+    EXPECT_TRUE(s.streamSeek(2, tessera::kSeekSet));
+    EXPECT_TRUE(s.streamWriteBytes("ab", 2));
+    EXPECT_TRUE(s.streamSeek(-1, tessera::kSeekEnd));
+    EXPECT_TRUE(s.streamWriteBytes("XY", 2));  // overwrites the last byte, then extends
+    EXPECT_TRUE(s.streamSeek(3, tessera::kSeekCur));
+    EXPECT_TRUE(s.streamWriteBytes("Z", 1));  // beyond the end: the gap reads as zeros
+    EXPECT_EQ(s.streamTell(), 15u);
+    EXPECT_TRUE(s.streamRewind());
+    std::uint8_t back[20] = {};
+    EXPECT_EQ(s.streamRead(back, sizeof back), 15u);
+    EXPECT_EQ(std::memcmp(back, "01ab45678XY\0\0\0Z", 15), 0);
+    EXPECT_FALSE(s.streamSeek(-1, tessera::kSeekSet));
+  }
+  std::uint32_t size = 0;
+  const std::uint8_t* data = tsMemorySinkData(sinks[0], &size);
+  const std::vector<std::uint8_t> inMemory(data, data + size);
+  EXPECT_EQ(tsCloseSink(sinks[0]), 15u);
+  EXPECT_EQ(tsCloseSink(sinks[1]), 15u);
+  EXPECT_EQ(inMemory, testsupport::readFile(path));
+}
+
+TEST(MemorySink, RefusesToGrowPastItsLimit) {
+  ImageStream* sink = tsOpenMemorySink(10);
+  ASSERT_NE(sink, nullptr);
+  StreamRef s(sink);
+  EXPECT_TRUE(s.streamWriteBytes("12345678", 8));
+  EXPECT_FALSE(s.streamWriteBytes("abc", 3)) << "all or nothing";
+  EXPECT_TRUE(s.streamWriteBytes("ab", 2));
+  EXPECT_FALSE(s.streamWriteBytes("c", 1));
+  EXPECT_FALSE(s.streamWrite("c", SIZE_MAX / 2, 3)) << "a size that overflows";
+  EXPECT_TRUE(s.streamSeek(10, tessera::kSeekSet));
+  EXPECT_FALSE(s.streamSeek(11, tessera::kSeekSet));
+  EXPECT_FALSE(s.streamSeek(INT64_MAX, tessera::kSeekCur));
+  EXPECT_FALSE(s.streamSeek(INT64_MIN, tessera::kSeekEnd));
+  EXPECT_EQ(tsCloseSink(sink), 10u);
+}
+
+TEST(MemorySink, DataIsRefusedForAnythingButAnOpenMemorySink) {
+  std::uint32_t size = 0;
+  EXPECT_EQ(tsMemorySinkData(nullptr, &size), nullptr);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM);
+  ImageStream* sink = tsOpenMemorySink(0);
+  EXPECT_EQ(tsMemorySinkData(sink, nullptr), nullptr);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_PARAM);
+  const std::uint8_t byte = 1;
+  ImageStream* source = tsOpenMemorySource(&byte, 1);
+  EXPECT_EQ(tsMemorySinkData(source, &size), nullptr);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_STREAM);
+  tsCloseSource(source);
+  EXPECT_EQ(tsCloseSink(sink), 0u) << "nothing written";
+  EXPECT_EQ(tsMemorySinkData(sink, &size), nullptr);
+  EXPECT_EQ(tsGetLastError(), TSERR_BAD_STREAM) << "closed";
 }

@@ -40,3 +40,32 @@ TEST(GlobalMemory, NullAndEmptyBlocks) {
   EXPECT_EQ(GlobalSize(empty), 0u);
   GlobalFree(empty);
 }
+
+namespace {
+int g_refusals = 0;
+bool refuseLargeBlocks(std::size_t bytes) {
+  if (bytes < 100) return false;
+  ++g_refusals;
+  return true;
+}
+}  // namespace
+
+TEST(GlobalMemory, AHookCanRefuseAllocationsAndResizesLikeExhaustedMemory) {
+  const std::size_t live = GlobalLiveBlockCount();
+  void* small = GlobalAlloc(GPTR, 10);
+  ASSERT_NE(small, nullptr);
+  EXPECT_EQ(GlobalLiveBlockCount(), live + 1);
+  g_refusals = 0;
+  EXPECT_EQ(SetGlobalAllocationHook(refuseLargeBlocks), nullptr);
+  EXPECT_EQ(GlobalAlloc(GPTR, 100), nullptr);
+  EXPECT_EQ(GlobalReAlloc(small, 200, GMEM_ZEROINIT), nullptr);
+  EXPECT_EQ(GlobalSize(small), 10u) << "a refused resize keeps the block";
+  void* other = GlobalAlloc(GMEM_FIXED, 99);
+  EXPECT_NE(other, nullptr);
+  EXPECT_EQ(g_refusals, 2);
+  EXPECT_EQ(SetGlobalAllocationHook(nullptr), refuseLargeBlocks);
+  EXPECT_EQ(GlobalLiveBlockCount(), live + 2);
+  GlobalFree(other);
+  GlobalFree(small);
+  EXPECT_EQ(GlobalLiveBlockCount(), live) << "freed blocks are no longer counted";
+}

@@ -1,17 +1,16 @@
 // Bitmap files: exact bytes for small cases, and round trips through Qt's reader.
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_dir.h"
 #include "tests/writers/writer_test_support.h"
 
 using namespace writertest;
 
 namespace {
 
-Written writeBmp(const testsupport::TempDir& dir, const Bytes& pixels, std::uint32_t width,
+Written writeBmp(const Bytes& pixels, std::uint32_t width,
                  std::uint32_t height, std::uint32_t bits, std::uint32_t count,
                  const std::uint8_t* palette, int runLength) {
-  return writeFile(dir.file("out.bmp"), [&](ImageStream* sink) {
+  return writeMemory([&](ImageStream* sink) {
     return tsWriteBMP(sink, pixels.empty() ? nullptr : pixels.data(), width, height, bits, count,
                       palette, runLength);
   });
@@ -31,9 +30,8 @@ void expectIndexedPixels(const Picture& decoded, const Bytes& indices, const Byt
 }  // namespace
 
 TEST(BmpWriter, OneByTwoRgbIsSixtyTwoBytesBottomRowFirst) {
-  testsupport::TempDir dir;
   const Bytes pixels = {10, 20, 30, 40, 50, 60};  // top pixel, then bottom pixel
-  const Written w = writeBmp(dir, pixels, 1, 2, 24, 0, nullptr, 0);
+  const Written w = writeBmp(pixels, 1, 2, 24, 0, nullptr, 0);
   const Bytes expected = {
       'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
       40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0,             // size, width, height
@@ -47,10 +45,9 @@ TEST(BmpWriter, OneByTwoRgbIsSixtyTwoBytesBottomRowFirst) {
 }
 
 TEST(BmpWriter, RgbRoundTripsAtEveryPadding) {
-  testsupport::TempDir dir;
   for (std::uint32_t width : {1u, 2u, 3u, 4u, 5u, 180u}) {
     const Picture in = mixedRgb(width, 7, width);
-    const Written w = writeBmp(dir, in.pixels, width, 7, 24, 0, nullptr, 0);
+    const Written w = writeBmp(in.pixels, width, 7, 24, 0, nullptr, 0);
     const std::uint32_t fileRow = (width * 3 + 3) / 4 * 4;
     EXPECT_EQ(w.file.size(), 54u + 7 * fileRow) << "width " << width;
     EXPECT_EQ(w.result, w.file.size());
@@ -59,7 +56,6 @@ TEST(BmpWriter, RgbRoundTripsAtEveryPadding) {
 }
 
 TEST(BmpWriter, IndexedDepthsCarryTheirPalette) {
-  testsupport::TempDir dir;
   const Bytes palette = distinctPalette();
   const std::uint32_t width = 13;
   const std::uint32_t height = 3;
@@ -76,7 +72,7 @@ TEST(BmpWriter, IndexedDepthsCarryTheirPalette) {
         indices.push_back(static_cast<std::uint8_t>((byte >> shift) & (count - 1)));
       }
     }
-    const Written w = writeBmp(dir, packed, width, height, bits, count, palette.data(), 0);
+    const Written w = writeBmp(packed, width, height, bits, count, palette.data(), 0);
     ASSERT_EQ(w.error, TSERR_NONE) << bits << " bits";
     EXPECT_EQ(le32(w.file, 10), 54 + count * 4) << "pixel data offset";
     EXPECT_EQ(le32(w.file, 46), count) << "colours used";
@@ -87,12 +83,11 @@ TEST(BmpWriter, IndexedDepthsCarryTheirPalette) {
 }
 
 TEST(BmpWriter, SixteenBitRowsAreCopiedAndThePaletteIgnored) {
-  testsupport::TempDir dir;
   const std::uint32_t width = 5;  // 10 bytes a row, padded to 12
   const std::uint32_t height = 3;
   const Bytes pixels = noise(width * height * 2, 16);
   const Bytes palette = distinctPalette();
-  const Written w = writeBmp(dir, pixels, width, height, 16, 7, palette.data(), 0);
+  const Written w = writeBmp(pixels, width, height, 16, 7, palette.data(), 0);
   ASSERT_EQ(w.error, TSERR_NONE);
   EXPECT_EQ(le32(w.file, 10), 54u);
   EXPECT_EQ(le32(w.file, 46), 0u);
@@ -111,7 +106,6 @@ TEST(BmpWriter, SixteenBitRowsAreCopiedAndThePaletteIgnored) {
 }
 
 TEST(BmpWriter, RefusesBadParametersBeforeWriting) {
-  testsupport::TempDir dir;
   const Bytes pixels(64, 1);
   const Bytes palette = distinctPalette();
   struct Case {
@@ -127,7 +121,7 @@ TEST(BmpWriter, RefusesBadParametersBeforeWriting) {
       {"null pixels", 24, nullptr, 0, true}, {"null pixels, run-length", 8, palette.data(), 1, true},
   };
   for (const Case& c : cases) {
-    const Written w = writeBmp(dir, c.nullPixels ? Bytes{} : pixels, 4, 4, c.bits, 2, c.palette,
+    const Written w = writeBmp(c.nullPixels ? Bytes{} : pixels, 4, 4, c.bits, 2, c.palette,
                                c.runLength);
     EXPECT_EQ(w.result, 0u) << c.what;
     EXPECT_EQ(w.error, TSERR_BAD_PARAM) << c.what;
@@ -136,7 +130,6 @@ TEST(BmpWriter, RefusesBadParametersBeforeWriting) {
 }
 
 TEST(BmpRunLength, WorkedRowsCodeByteForByte) {
-  testsupport::TempDir dir;
   const Bytes palette = distinctPalette();
   struct Case {
     Bytes row;
@@ -151,7 +144,7 @@ TEST(BmpRunLength, WorkedRowsCodeByteForByte) {
   };
   for (const Case& c : cases) {
     const auto width = static_cast<std::uint32_t>(c.row.size());
-    const Written w = writeBmp(dir, c.row, width, 1, 8, 256, palette.data(), 1);
+    const Written w = writeBmp(c.row, width, 1, 8, 256, palette.data(), 1);
     ASSERT_EQ(w.error, TSERR_NONE);
     const std::size_t start = 54 + 1024;
     ASSERT_EQ(w.file.size(), start + c.coded.size()) << "width " << width;
@@ -165,7 +158,6 @@ TEST(BmpRunLength, WorkedRowsCodeByteForByte) {
 }
 
 TEST(BmpRunLength, RoundTripsThroughQt) {
-  testsupport::TempDir dir;
   const Bytes palette = distinctPalette();
   for (std::uint32_t width : {37u, 300u, 601u}) {
     const std::uint32_t height = 9;
@@ -175,7 +167,7 @@ TEST(BmpRunLength, RoundTripsThroughQt) {
       std::fill_n(indices.begin() + std::size_t{y} * width, width * 2 / 3, static_cast<std::uint8_t>(y));
     }
     for (std::size_t i = 1; i < indices.size(); i += 5) indices[i] = indices[i - 1];
-    const Written w = writeBmp(dir, indices, width, height, 8, 256, palette.data(), 1);
+    const Written w = writeBmp(indices, width, height, 8, 256, palette.data(), 1);
     ASSERT_EQ(w.error, TSERR_NONE);
     expectIndexedPixels(decodeWithQt(w.file), indices, palette);
   }

@@ -7,16 +7,15 @@
 #include <string>
 
 #include "imaging/writers/writer_support.h"
-#include "tests/support/temp_dir.h"
 #include "tests/writers/writer_test_support.h"
 
 using namespace writertest;
 
 namespace {
 
-Written writeJpeg(const testsupport::TempDir& dir, const Picture& in, int quality, int progressive,
+Written writeJpeg(const Picture& in, int quality, int progressive,
                   const ResolutionInfo* resolution = nullptr) {
-  return writeFile(dir.file("out.jpg"), [&](ImageStream* sink) {
+  return writeMemory([&](ImageStream* sink) {
     return tsWriteJPG(sink, in.pixels.data(), in.width, in.height, quality, progressive,
                       in.channels * 8, resolution);
   });
@@ -55,9 +54,8 @@ int largestError(const Bytes& a, const Bytes& b) {
 }  // namespace
 
 TEST(JpegWriter, ApplicationSettingsGiveProgressiveJfifWithUnitTables) {
-  testsupport::TempDir dir;
   const Picture in = gradientRgb(180, 140);
-  const Written w = writeJpeg(dir, in, 100, 1);
+  const Written w = writeJpeg(in, 100, 1);
   ASSERT_EQ(w.error, TSERR_NONE);
   EXPECT_EQ(w.result, w.file.size());
 
@@ -87,10 +85,9 @@ TEST(JpegWriter, ApplicationSettingsGiveProgressiveJfifWithUnitTables) {
 }
 
 TEST(JpegWriter, GreyBaselineAndResolution) {
-  testsupport::TempDir dir;
   Picture grey{61, 17, 1, noise(61 * 17, 5)};
   const ResolutionInfo dpi{300, 0x10000 + 200, 1};  // only the low 16 bits are kept
-  const Written w = writeJpeg(dir, grey, 100, 0, &dpi);
+  const Written w = writeJpeg(grey, 100, 0, &dpi);
   ASSERT_EQ(w.error, TSERR_NONE);
   const auto segments = jpegSegments(w.file);
   const Segment* sof = find(segments, 0xC0);
@@ -105,7 +102,7 @@ TEST(JpegWriter, GreyBaselineAndResolution) {
   ASSERT_EQ(out.channels, 1u);
   EXPECT_LE(largestError(grey.pixels, out.pixels), 2);
 
-  const Written lower = writeJpeg(dir, gradientRgb(32, 32), 50, 1);
+  const Written lower = writeJpeg(gradientRgb(32, 32), 50, 1);
   ASSERT_EQ(lower.error, TSERR_NONE);
   EXPECT_FALSE(quantisationAllOnes(jpegSegments(lower.file))) << "quality reaches libjpeg";
 }
@@ -125,7 +122,6 @@ TEST(JpegWriter, FailedWriteCarriesLibjpegsMessage) {
 }
 
 TEST(JpegWriter, RefusesBadParameters) {
-  testsupport::TempDir dir;
   const Bytes pixels(64 * 3, 1);
   struct Case {
     const char* what;
@@ -136,7 +132,7 @@ TEST(JpegWriter, RefusesBadParameters) {
       {"16 bits", 4, 4, 16, pixels.data()},  {"null pixels", 4, 4, 24, nullptr},
   };
   for (const Case& c : cases) {
-    const Written w = writeFile(dir.file("bad.jpg"), [&](ImageStream* sink) {
+    const Written w = writeMemory([&](ImageStream* sink) {
       return tsWriteJPG(sink, c.pixels, c.width, c.height, 100, 1, c.bits, nullptr);
     });
     EXPECT_EQ(w.error, TSERR_BAD_PARAM) << c.what;
@@ -145,7 +141,7 @@ TEST(JpegWriter, RefusesBadParameters) {
   }
   // Too large for libjpeg: its error comes back as a write failure, and the
   // compressor it had built is released (the sanitizer build checks).
-  const Written huge = writeFile(dir.file("huge.jpg"), [&](ImageStream* sink) {
+  const Written huge = writeMemory([&](ImageStream* sink) {
     return tsWriteJPG(sink, pixels.data(), 70000, 1, 100, 1, 24, nullptr);
   });
   EXPECT_EQ(huge.error, TSERR_WRITE);

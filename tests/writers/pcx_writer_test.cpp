@@ -1,16 +1,15 @@
 // PCX files: header fields, exact run coding, and round trips through a decoder.
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_dir.h"
 #include "tests/writers/writer_test_support.h"
 
 using namespace writertest;
 
 namespace {
 
-Written writePcx(const testsupport::TempDir& dir, const Bytes& pixels, std::uint32_t width,
+Written writePcx(const Bytes& pixels, std::uint32_t width,
                  std::uint32_t height, std::uint32_t bits, const std::uint8_t* palette) {
-  return writeFile(dir.file("out.pcx"), [&](ImageStream* sink) {
+  return writeMemory([&](ImageStream* sink) {
     return tsWritePCX(sink, pixels.empty() ? nullptr : pixels.data(), width, height, bits, palette);
   });
 }
@@ -18,9 +17,8 @@ Written writePcx(const testsupport::TempDir& dir, const Bytes& pixels, std::uint
 }  // namespace
 
 TEST(PcxWriter, ThreePixelRowsSplitIntoPaddedPlanes) {
-  testsupport::TempDir dir;
   const Bytes pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-  const Written w = writePcx(dir, pixels, 3, 2, 24, nullptr);
+  const Written w = writePcx(pixels, 3, 2, 24, nullptr);
   ASSERT_EQ(w.error, TSERR_NONE);
   Bytes header(128, 0);
   const Bytes fields = {10, 5, 1, 8, 0, 0, 0, 0, 2, 0, 1, 0, 96, 0, 96, 0};
@@ -36,7 +34,6 @@ TEST(PcxWriter, ThreePixelRowsSplitIntoPaddedPlanes) {
 }
 
 TEST(PcxWriter, RunsStopAtSixtyThreeAndMarkHighBytes) {
-  testsupport::TempDir dir;
   const Bytes palette = distinctPalette();
   Bytes sixtyThreeThenEight(63, 7);
   sixtyThreeThenEight.push_back(8);
@@ -52,7 +49,7 @@ TEST(PcxWriter, RunsStopAtSixtyThreeAndMarkHighBytes) {
   };
   for (const Case& c : cases) {
     const auto width = static_cast<std::uint32_t>(c.row.size());
-    const Written w = writePcx(dir, c.row, width, 1, 8, palette.data());
+    const Written w = writePcx(c.row, width, 1, 8, palette.data());
     ASSERT_EQ(w.error, TSERR_NONE);
     ASSERT_EQ(w.file.size(), 128 + c.coded.size() + 769) << "width " << width;
     EXPECT_EQ(Bytes(w.file.begin() + 128, w.file.end() - 769), c.coded) << "width " << width;
@@ -60,10 +57,9 @@ TEST(PcxWriter, RunsStopAtSixtyThreeAndMarkHighBytes) {
 }
 
 TEST(PcxWriter, RgbRoundTripsAtOddAndEvenWidths) {
-  testsupport::TempDir dir;
   for (std::uint32_t width : {1u, 2u, 3u, 64u, 180u, 201u}) {
     const Picture in = mixedRgb(width, 11, width);
-    const Written w = writePcx(dir, in.pixels, width, 11, 24, nullptr);
+    const Written w = writePcx(in.pixels, width, 11, 24, nullptr);
     ASSERT_EQ(w.error, TSERR_NONE);
     const Pcx pcx = decodePcx(w.file);
     EXPECT_EQ(pcx.planes, 3u);
@@ -74,10 +70,9 @@ TEST(PcxWriter, RgbRoundTripsAtOddAndEvenWidths) {
 }
 
 TEST(PcxWriter, IndexedImageEndsWithItsPaletteInRedGreenBlue) {
-  testsupport::TempDir dir;
   const Bytes palette = distinctPalette();
   const Bytes indices = noise(33 * 5, 3);
-  const Written w = writePcx(dir, indices, 33, 5, 8, palette.data());
+  const Written w = writePcx(indices, 33, 5, 8, palette.data());
   ASSERT_EQ(w.error, TSERR_NONE);
   const Pcx pcx = decodePcx(w.file);
   EXPECT_EQ(pcx.planes, 1u);
@@ -91,7 +86,6 @@ TEST(PcxWriter, IndexedImageEndsWithItsPaletteInRedGreenBlue) {
 }
 
 TEST(PcxWriter, RefusesBadParametersBeforeWriting) {
-  testsupport::TempDir dir;
   const Bytes pixels(3 * 32768, 1);
   const Bytes palette = distinctPalette();
   struct Case {
@@ -109,13 +103,13 @@ TEST(PcxWriter, RefusesBadParametersBeforeWriting) {
       {"height above 32767", 1, 32768, 24, nullptr, false},
   };
   for (const Case& c : cases) {
-    const Written w = writePcx(dir, c.nullPixels ? Bytes{} : pixels, c.width, c.height, c.bits,
+    const Written w = writePcx(c.nullPixels ? Bytes{} : pixels, c.width, c.height, c.bits,
                                c.palette);
     EXPECT_EQ(w.error, TSERR_BAD_PARAM) << c.what;
     EXPECT_EQ(w.result, 0u) << c.what;
     EXPECT_TRUE(w.file.empty()) << c.what;
   }
-  const Written widest = writePcx(dir, pixels, 32767, 1, 24, nullptr);
+  const Written widest = writePcx(pixels, 32767, 1, 24, nullptr);
   EXPECT_EQ(widest.error, TSERR_NONE);
   EXPECT_EQ(le16(widest.file, 8), 32766u) << "window x max";
 }

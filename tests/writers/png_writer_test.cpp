@@ -5,7 +5,6 @@
 #include <set>
 
 #include "imaging/writers/writer_support.h"
-#include "tests/support/temp_dir.h"
 #include "tests/writers/writer_test_support.h"
 
 using namespace writertest;
@@ -22,8 +21,8 @@ struct PngCall {
   int interlace = 0;
 };
 
-Written writePng(const testsupport::TempDir& dir, const Picture& in, const PngCall& c = {}) {
-  return writeFile(dir.file("out.png"), [&](ImageStream* sink) {
+Written writePng(const Picture& in, const PngCall& c = {}) {
+  return writeMemory([&](ImageStream* sink) {
     return tsWritePNG(sink, in.pixels.empty() ? nullptr : in.pixels.data(), in.width, in.height,
                       c.rowBytes != 0 ? c.rowBytes : in.width * 3, c.bitDepth, c.paletteCount,
                       c.palette, c.colourType, c.gamma, c.interlace, nullptr);
@@ -53,10 +52,9 @@ class FixedClock {
 }  // namespace
 
 TEST(PngWriter, ApplicationSettingsWriteHeaderSizeTimeAndPixels) {
-  testsupport::TempDir dir;
   FixedClock clock(firstClock);
   const Picture in = mixedRgb(180, 140, 1);
-  const Written w = writePng(dir, in);
+  const Written w = writePng(in);
   ASSERT_EQ(w.error, TSERR_NONE);
   EXPECT_EQ(w.result, w.file.size());
 
@@ -77,17 +75,16 @@ TEST(PngWriter, ApplicationSettingsWriteHeaderSizeTimeAndPixels) {
 }
 
 TEST(PngWriter, FilesWrittenAtDifferentTimesDifferOnlyInTime) {
-  testsupport::TempDir dir;
   const Picture in = mixedRgb(40, 30, 2);
   Written first;
   Written second;
   {
     FixedClock clock(firstClock);
-    first = writePng(dir, in);
+    first = writePng(in);
   }
   {
     FixedClock clock(secondClock);
-    second = writePng(dir, in);
+    second = writePng(in);
   }
   const auto a = pngChunks(first.file);
   const auto b = pngChunks(second.file);
@@ -104,7 +101,6 @@ TEST(PngWriter, FilesWrittenAtDifferentTimesDifferOnlyInTime) {
 }
 
 TEST(PngWriter, GammaBackgroundAndPaletteChunksFollowTheCall) {
-  testsupport::TempDir dir;
   const Picture rgb = mixedRgb(8, 4, 3);
   const Bytes palette = distinctPalette();
   struct Case {
@@ -119,18 +115,18 @@ TEST(PngWriter, GammaBackgroundAndPaletteChunksFollowTheCall) {
       {"palette on truecolour", {.paletteCount = 2, .palette = palette.data()}, {"PLTE"}, {}},
   };
   for (const Case& c : cases) {
-    const Written w = writePng(dir, rgb, c.call);
+    const Written w = writePng(rgb, c.call);
     ASSERT_EQ(w.error, TSERR_NONE) << c.what;
     const auto chunks = pngChunks(w.file);
     for (const auto& t : c.present) EXPECT_NE(find(chunks, t), nullptr) << c.what << ": " << t;
     for (const auto& t : c.absent) EXPECT_EQ(find(chunks, t), nullptr) << c.what << ": " << t;
   }
-  const Written gamma = writePng(dir, rgb, {.gamma = 0.45455});
+  const Written gamma = writePng(rgb, {.gamma = 0.45455});
   EXPECT_EQ(be32(find(pngChunks(gamma.file), "gAMA")->data, 0), 45455u);
 
   // Colour type 6: a black background; the alpha channel reaches the file.
   Picture rgba{5, 3, 4, noise(5 * 3 * 4, 4)};
-  const Written alpha = writePng(dir, rgba, {.rowBytes = 20, .colourType = 6});
+  const Written alpha = writePng(rgba, {.rowBytes = 20, .colourType = 6});
   ASSERT_EQ(alpha.error, TSERR_NONE);
   EXPECT_EQ(find(pngChunks(alpha.file), "bKGD")->data, Bytes(6, 0));
   EXPECT_EQ(decodePng(alpha.file, 4).pixels, rgba.pixels);
@@ -138,7 +134,7 @@ TEST(PngWriter, GammaBackgroundAndPaletteChunksFollowTheCall) {
   // Colour type 3: the palette's blue, green, red entries become red, green, blue.
   Picture indices{9, 2, 1, {0, 1, 2, 3, 0, 1, 2, 3, 0, 3, 2, 1, 0, 3, 2, 1, 0, 0}};
   const Written indexed =
-      writePng(dir, indices, {.rowBytes = 9, .paletteCount = 4, .palette = palette.data(), .colourType = 3});
+      writePng(indices, {.rowBytes = 9, .paletteCount = 4, .palette = palette.data(), .colourType = 3});
   ASSERT_EQ(indexed.error, TSERR_NONE);
   const Bytes plte = find(pngChunks(indexed.file), "PLTE")->data;
   ASSERT_EQ(plte.size(), 12u);
@@ -153,9 +149,8 @@ TEST(PngWriter, GammaBackgroundAndPaletteChunksFollowTheCall) {
 }
 
 TEST(PngWriter, InterlacedAndPaddedRowsDecodeExactly) {
-  testsupport::TempDir dir;
   const Picture in = mixedRgb(23, 19, 5);
-  const Written interlaced = writePng(dir, in, {.interlace = 1});
+  const Written interlaced = writePng(in, {.interlace = 1});
   ASSERT_EQ(interlaced.error, TSERR_NONE);
   EXPECT_EQ(pngChunks(interlaced.file).front().data[12], 1) << "Adam7";
   EXPECT_EQ(decodePng(interlaced.file).pixels, in.pixels);
@@ -166,13 +161,12 @@ TEST(PngWriter, InterlacedAndPaddedRowsDecodeExactly) {
     padded.pixels.insert(padded.pixels.end(), in.pixels.begin() + y * 69, in.pixels.begin() + (y + 1) * 69);
     padded.pixels.insert(padded.pixels.end(), 5, 0xEE);
   }
-  const Written w = writePng(dir, padded, {.rowBytes = 74});
+  const Written w = writePng(padded, {.rowBytes = 74});
   ASSERT_EQ(w.error, TSERR_NONE);
   EXPECT_EQ(decodePng(w.file).pixels, in.pixels);
 }
 
 TEST(PngWriter, RefusesBadCallsWithTheirCodes) {
-  testsupport::TempDir dir;
   const Picture in = mixedRgb(4, 4, 6);
   const Picture none{4, 4, 3, {}};
   struct Case {
@@ -189,7 +183,7 @@ TEST(PngWriter, RefusesBadCallsWithTheirCodes) {
       {"palette type without palette", in, {.colourType = 3}, TSERR_WRITE},
   };
   for (const Case& c : cases) {
-    const Written w = writePng(dir, c.picture, c.call);
+    const Written w = writePng(c.picture, c.call);
     EXPECT_EQ(w.error, c.code) << c.what;
     EXPECT_EQ(w.result, 0u) << c.what;
   }

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "tests/support/temp_dir.h"
+#include "imaging/writers/writer_support.h"
 #include "tests/writers/writer_test_support.h"
 
 using namespace writertest;
@@ -21,8 +21,8 @@ struct TiffCall {
   const ResolutionInfo* resolution = nullptr;
 };
 
-Written writeTiff(const std::string& path, const Picture& in, const TiffCall& c = {}) {
-  return writeFile(path, [&](ImageStream* sink) {
+Written writeTiff(const Picture& in, const TiffCall& c = {}) {
+  return writeMemory([&](ImageStream* sink) {
     return tsWriteTIFF(sink, in.pixels.empty() ? nullptr : in.pixels.data(), in.width, in.height,
                        c.bits, c.palette, c.compression, c.resolution);
   });
@@ -47,10 +47,8 @@ std::string libtiffRelease() {
 }  // namespace
 
 TEST(TiffWriter, ApplicationSettingsWriteTheTagTable) {
-  testsupport::TempDir dir;
   const Picture in = mixedRgb(180, 140, 7);
-  const std::string path = dir.file("out.tif");
-  const Written w = writeTiff(path, in);
+  const Written w = writeTiff(in);
   ASSERT_EQ(w.error, TSERR_NONE);
   EXPECT_EQ(w.result, w.file.size());
 
@@ -76,27 +74,23 @@ TEST(TiffWriter, ApplicationSettingsWriteTheTagTable) {
   EXPECT_EQ(asciiValue(w.file, tags.at(305)), "Tessera, using " + libtiffRelease());
   EXPECT_EQ(tags.at(279).value, 180u * 140 * 3) << "one uncompressed strip";
 
-  EXPECT_EQ(decodeTiff(path).pixels, in.pixels);
+  EXPECT_EQ(decodeTiff(w.file).pixels, in.pixels);
 }
 
 TEST(TiffWriter, StripRowsComeFromOneBitSamples) {
-  testsupport::TempDir dir;
   const Picture wide = mixedRgb(8193, 2, 8);
-  const std::string path = dir.file("wide.tif");
-  const Written w = writeTiff(path, wide);
+  const Written w = writeTiff(wide);
   ASSERT_EQ(w.error, TSERR_NONE);
   EXPECT_EQ(tiffDirectory(w.file).at(278).value, 7u) << "8192 / 1025";
-  EXPECT_EQ(decodeTiff(path).pixels, wide.pixels);
+  EXPECT_EQ(decodeTiff(w.file).pixels, wide.pixels);
 }
 
 TEST(TiffWriter, PaletteImageIgnoresJpegCompressionAndScalesItsColourMap) {
-  testsupport::TempDir dir;
   Bytes palette = distinctPalette();
   palette[0] = palette[1] = palette[2] = 0;           // entry 0 black
   palette[4] = palette[5] = palette[6] = 255;         // entry 1 white
   const Picture indices{17, 5, 1, noise(17 * 5, 11)};
-  const std::string path = dir.file("indexed.tif");
-  const Written w = writeTiff(path, indices, {.bits = 8, .palette = palette.data(), .compression = 7});
+  const Written w = writeTiff(indices, {.bits = 8, .palette = palette.data(), .compression = 7});
   ASSERT_EQ(w.error, TSERR_NONE);
   const auto tags = tiffDirectory(w.file);
   EXPECT_EQ(tags.at(259).value, 1u) << "written uncompressed";
@@ -109,7 +103,7 @@ TEST(TiffWriter, PaletteImageIgnoresJpegCompressionAndScalesItsColourMap) {
   EXPECT_EQ(le16(w.file, map.value + 512 + 2), 65535u) << "green of entry 1";
   EXPECT_EQ(le16(w.file, map.value + 1024 + 4), palette[8] * 257u) << "blue of entry 2";
 
-  const Picture decoded = decodeTiff(path);
+  const Picture decoded = decodeTiff(w.file);
   ASSERT_EQ(decoded.pixels.size(), indices.pixels.size() * 3);
   for (std::size_t i = 0; i < indices.pixels.size(); ++i) {
     const std::uint8_t* entry = palette.data() + indices.pixels[i] * 4;
@@ -120,22 +114,19 @@ TEST(TiffWriter, PaletteImageIgnoresJpegCompressionAndScalesItsColourMap) {
 }
 
 TEST(TiffWriter, ResolutionAndCodecReachTheFile) {
-  testsupport::TempDir dir;
   const Picture in = mixedRgb(50, 20, 9);
   const ResolutionInfo dpcm{118, 59, 3};
-  const std::string path = dir.file("lzw.tif");
-  const Written w = writeTiff(path, in, {.compression = 5, .resolution = &dpcm});
+  const Written w = writeTiff(in, {.compression = 5, .resolution = &dpcm});
   ASSERT_EQ(w.error, TSERR_NONE);
   const auto tags = tiffDirectory(w.file);
   EXPECT_EQ(tags.at(259).value, 5u);
   EXPECT_EQ(tags.at(296).value, 3u);
   EXPECT_EQ(rational(w.file, tags.at(282)), 118.0);
   EXPECT_EQ(rational(w.file, tags.at(283)), 59.0);
-  EXPECT_EQ(decodeTiff(path).pixels, in.pixels);
+  EXPECT_EQ(decodeTiff(w.file).pixels, in.pixels);
 }
 
 TEST(TiffWriter, RefusesBadParametersBeforeWriting) {
-  testsupport::TempDir dir;
   const Picture in = mixedRgb(4, 4, 10);
   const Bytes palette = distinctPalette();
   struct Case {
@@ -150,9 +141,28 @@ TEST(TiffWriter, RefusesBadParametersBeforeWriting) {
       {"null pixels", {4, 4, 3, {}}, {}},
   };
   for (const Case& c : cases) {
-    const Written w = writeTiff(dir.file("bad.tif"), c.picture, c.call);
+    const Written w = writeTiff(c.picture, c.call);
     EXPECT_EQ(w.error, TSERR_BAD_PARAM) << c.what;
     EXPECT_EQ(w.result, 0u) << c.what;
     EXPECT_TRUE(w.file.empty()) << c.what;
   }
+}
+
+TEST(TiffWriter, ATagLibtiffRefusesFailsTheWrite) {
+  // libtiff takes resolution units 1 to 3 only. A refused tag was once left
+  // out of a file reported as written.
+  const Picture in = mixedRgb(8, 4, 11);
+  for (const std::int32_t unit : {0, 4}) {
+    const ResolutionInfo resolution{72, 72, unit};
+    tessera::clearDiagnostic();
+    const Written w = writeTiff(in, {.resolution = &resolution});
+    EXPECT_EQ(w.result, 0u) << unit;
+    EXPECT_EQ(w.error, TSERR_WRITE) << unit;
+    EXPECT_NE(std::string(tessera::lastDiagnostic()).find("ResolutionUnit"), std::string::npos)
+        << tessera::lastDiagnostic();
+  }
+  // An unknown compression fails at the first row.
+  const Written unknown = writeTiff(in, {.compression = 12345});
+  EXPECT_EQ(unknown.result, 0u);
+  EXPECT_EQ(unknown.error, TSERR_WRITE);
 }

@@ -1,13 +1,16 @@
 // What every writer does with bad sinks and failing files: the codes of each
-// failure, and no size reported for a file that was not written completely.
+// failure with the system's reason, no size reported for a file that was not
+// written completely, and the same bytes whichever kind of sink they go to.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <string>
 
 #include "imaging/core/image_stream.h"
+#include "imaging/writers/writer_support.h"
 #include "tests/support/temp_dir.h"
 #include "tests/writers/writer_test_support.h"
 
@@ -85,6 +88,7 @@ TEST(WriterFailures, AFullDiskIsAlwaysReported) {
       ASSERT_NE(full, nullptr);
       EXPECT_EQ(w.write(full, in), 0u) << w.name << " " << in.width;
       EXPECT_EQ(tsGetLastError(), TSERR_WRITE) << w.name << " " << in.width;
+      EXPECT_EQ(tsGetLastSystemError(), ENOSPC) << w.name << " " << in.width;
       tsCloseSink(full);
     }
   }
@@ -101,7 +105,69 @@ TEST(WriterFailures, AnUnwritableFolderFailsAtOpen) {
   for (const std::string& path : paths) {
     EXPECT_EQ(tsOpenFileSink(path.c_str()), nullptr) << path;
     EXPECT_EQ(tsGetLastError(), TSERR_FILE_CREATE) << path;
+    EXPECT_NE(tsGetLastSystemError(), 0) << path;
   }
+}
+
+TEST(WriterFailures, AFullMemorySinkFailsLikeAFullDisk) {
+  // 60 bytes: a bitmap's headers fit, nothing else does.
+  const Picture in = mixedRgb(180, 140, 6);
+  for (const Writer& w : kWriters) {
+    ImageStream* small = tsOpenMemorySink(60);
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(w.write(small, in), 0u) << w.name;
+    EXPECT_EQ(tsGetLastError(), TSERR_WRITE) << w.name;
+    EXPECT_EQ(tsGetLastSystemError(), EFBIG) << w.name;
+    std::uint32_t size = 0;
+    EXPECT_NE(tsMemorySinkData(small, &size), nullptr);
+    EXPECT_LE(size, 60u) << w.name;
+    tsCloseSink(small);
+  }
+}
+
+TEST(WriterSinks, EveryWriterWritesTheSameBytesToMemoryAsToAFile) {
+  testsupport::TempDir dir;
+  const Picture rgb = mixedRgb(181, 67, 12);
+  const Picture indices{97, 31, 1, noise(97 * 31, 13)};
+  const Bytes palette = distinctPalette();
+  const ResolutionInfo dpi{300, 150, 2};
+  struct Call {
+    const char* name;
+    std::function<std::uint32_t(ImageStream*)> write;
+  };
+  const std::uint8_t* p = rgb.pixels.data();
+  const std::uint8_t* i = indices.pixels.data();
+  const std::uint8_t* pal = palette.data();
+  const Call calls[] = {
+      {"BMP 24", [&](ImageStream* s) { return tsWriteBMP(s, p, 181, 67, 24, 0, nullptr, 0); }},
+      {"BMP 8", [&](ImageStream* s) { return tsWriteBMP(s, i, 97, 31, 8, 256, pal, 0); }},
+      {"BMP run-length", [&](ImageStream* s) { return tsWriteBMP(s, i, 97, 31, 8, 256, pal, 1); }},
+      {"PCX 24", [&](ImageStream* s) { return tsWritePCX(s, p, 181, 67, 24, nullptr); }},
+      {"PCX 8", [&](ImageStream* s) { return tsWritePCX(s, i, 97, 31, 8, pal); }},
+      {"JPG", [&](ImageStream* s) { return tsWriteJPG(s, p, 181, 67, 100, 1, 24, nullptr); }},
+      {"JPG grey", [&](ImageStream* s) { return tsWriteJPG(s, i, 97, 31, 75, 0, 8, &dpi); }},
+      {"PNG", [&](ImageStream* s) {
+         return tsWritePNG(s, p, 181, 67, 181 * 3, 8, 0, nullptr, 2, 0.0, 0, nullptr);
+       }},
+      {"PNG palette interlaced", [&](ImageStream* s) {
+         return tsWritePNG(s, i, 97, 31, 97, 8, 256, pal, 3, 0.45455, 1, &dpi);
+       }},
+      {"TIFF", [&](ImageStream* s) { return tsWriteTIFF(s, p, 181, 67, 24, nullptr, 1, nullptr); }},
+      {"TIFF LZW", [&](ImageStream* s) { return tsWriteTIFF(s, p, 181, 67, 24, nullptr, 5, &dpi); }},
+      {"TIFF JPEG", [&](ImageStream* s) { return tsWriteTIFF(s, p, 181, 67, 24, nullptr, 7, nullptr); }},
+      {"TIFF palette", [&](ImageStream* s) { return tsWriteTIFF(s, i, 97, 31, 8, pal, 1, nullptr); }},
+  };
+  // Files carry a time stamp: both writes see the same one.
+  const tessera::WriterClock previous = tessera::setWriterClock([] { return std::time_t{1700000000}; });
+  for (const Call& c : calls) {
+    const Written file = writeFile(dir.file("same"), c.write);
+    const Written memory = writeMemory(c.write);
+    ASSERT_EQ(file.error, TSERR_NONE) << c.name;
+    EXPECT_EQ(memory.error, TSERR_NONE) << c.name;
+    EXPECT_EQ(memory.result, file.result) << c.name;
+    EXPECT_EQ(memory.file, file.file) << c.name;
+  }
+  tessera::setWriterClock(previous);
 }
 
 TEST(WriterFailures, SuccessClearsTheLastError) {
@@ -109,7 +175,13 @@ TEST(WriterFailures, SuccessClearsTheLastError) {
   const Picture in = mixedRgb(9, 5, 5);
   for (const Writer& w : kWriters) {
     ASSERT_EQ(w.write(nullptr, in), 0u);
-    const Written ok = writeFile(dir.file(w.name), [&](ImageStream* s) { return w.write(s, in); });
+    ASSERT_EQ(tsOpenFileSink(dir.file("missing/x").c_str()), nullptr);
+    ASSERT_EQ(tsGetLastSystemError(), ENOENT);
+    const Written ok = writeFile(dir.file(w.name), [&](ImageStream* s) {
+      const std::uint32_t result = w.write(s, in);
+      EXPECT_EQ(tsGetLastSystemError(), 0) << w.name;
+      return result;
+    });
     EXPECT_EQ(ok.error, TSERR_NONE) << w.name;
     EXPECT_EQ(ok.result, ok.file.size()) << w.name;
   }

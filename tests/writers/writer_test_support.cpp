@@ -9,6 +9,7 @@
 #include <tiffio.h>
 
 #include <QImage>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +75,21 @@ Written writeFile(const std::string& path, const std::function<std::uint32_t(Ima
   w.error = tsGetLastError();
   tsCloseSink(sink);
   w.file = testsupport::readFile(path);
+  return w;
+}
+
+Written writeMemory(const std::function<std::uint32_t(ImageStream*)>& write) {
+  Written w;
+  ImageStream* sink = tsOpenMemorySink(0);
+  EXPECT_NE(sink, nullptr);
+  if (sink == nullptr) return w;
+  w.result = write(sink);
+  w.error = tsGetLastError();
+  std::uint32_t size = 0;
+  const std::uint8_t* data = tsMemorySinkData(sink, &size);
+  EXPECT_NE(data, nullptr);
+  if (data != nullptr) w.file.assign(data, data + size);
+  EXPECT_EQ(tsCloseSink(sink), w.file.size());
   return w;
 }
 
@@ -165,10 +181,37 @@ Picture decodePng(const Bytes& file, std::uint32_t channels) {
   return p;
 }
 
-Picture decodeTiff(const std::string& path) {
-  TIFF* tiff = TIFFOpen(path.c_str(), "r");
+namespace {
+
+// libtiff reading from a byte vector.
+struct TiffMemory {
+  const Bytes* file;
+  toff_t position;
+};
+
+tmsize_t tiffMemoryRead(thandle_t h, void* data, tmsize_t size) {
+  auto* m = static_cast<TiffMemory*>(h);
+  if (size < 0 || m->position >= m->file->size()) return 0;
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), m->file->size() - m->position);
+  std::memcpy(data, m->file->data() + m->position, n);
+  m->position += n;
+  return static_cast<tmsize_t>(n);
+}
+tmsize_t tiffMemoryWrite(thandle_t, void*, tmsize_t) { return 0; }
+toff_t tiffMemorySeek(thandle_t h, toff_t offset, int whence) {
+  auto* m = static_cast<TiffMemory*>(h);
+  const toff_t base = whence == SEEK_CUR ? m->position : whence == SEEK_END ? m->file->size() : 0;
+  m->position = base + offset;
+  return m->position;
+}
+int tiffMemoryClose(thandle_t) { return 0; }
+toff_t tiffMemorySize(thandle_t h) { return static_cast<TiffMemory*>(h)->file->size(); }
+int tiffMemoryMap(thandle_t, void**, toff_t*) { return 0; }
+void tiffMemoryUnmap(thandle_t, void*, toff_t) {}
+
+Picture decodeOpenTiff(TIFF* tiff, const char* name) {
   if (tiff == nullptr) {
-    ADD_FAILURE() << "libtiff cannot open " << path;
+    ADD_FAILURE() << "libtiff cannot open " << name;
     return {};
   }
   std::uint32_t width = 0;
@@ -178,7 +221,7 @@ Picture decodeTiff(const std::string& path) {
   std::vector<std::uint32_t> rgba(std::size_t{width} * height);
   Picture p{width, height, 3, {}};
   if (TIFFReadRGBAImageOriented(tiff, width, height, rgba.data(), ORIENTATION_TOPLEFT, 0) == 0) {
-    ADD_FAILURE() << "libtiff cannot decode " << path;
+    ADD_FAILURE() << "libtiff cannot decode " << name;
   } else {
     for (std::uint32_t v : rgba) {
       p.pixels.push_back(static_cast<std::uint8_t>(TIFFGetR(v)));
@@ -188,6 +231,16 @@ Picture decodeTiff(const std::string& path) {
   }
   TIFFClose(tiff);
   return p;
+}
+
+}  // namespace
+
+Picture decodeTiff(const Bytes& file) {
+  TiffMemory memory{&file, 0};
+  return decodeOpenTiff(TIFFClientOpen("memory", "r", &memory, tiffMemoryRead, tiffMemoryWrite,
+                                       tiffMemorySeek, tiffMemoryClose, tiffMemorySize,
+                                       tiffMemoryMap, tiffMemoryUnmap),
+                        "the bytes");
 }
 
 Pcx decodePcx(const Bytes& file) {

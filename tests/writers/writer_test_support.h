@@ -42,13 +42,16 @@ struct Written {
 // Opens a file sink at `path`, runs `write`, records its result and last
 // error, closes the sink and reads the file back.
 Written writeFile(const std::string& path, const std::function<std::uint32_t(ImageStream*)>& write);
+// The same over a memory sink: the bytes are the sink's at its close, which
+// must report as many.
+Written writeMemory(const std::function<std::uint32_t(ImageStream*)>& write);
 
 // Independent readers. Each fails the current test (and returns an empty
 // picture) when the data does not decode.
 Picture decodeWithQt(const Bytes& file);                 // any format Qt reads, as RGB
 Picture decodeJpeg(const Bytes& file);                   // libjpeg; 1 or 3 channels
 Picture decodePng(const Bytes& file, std::uint32_t channels = 3);  // libpng simplified reader
-Picture decodeTiff(const std::string& path);             // libtiff, as RGB
+Picture decodeTiff(const Bytes& file);                   // libtiff, as RGB
 
 // A PCX reader: header fields, the decoded planes as RGB or indices, and the
 // trailing palette when there is one.

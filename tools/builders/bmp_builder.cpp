@@ -30,6 +30,14 @@ std::uint16_t getU16(const std::vector<std::uint8_t>& in, std::size_t offset) {
   return static_cast<std::uint16_t>(in[offset] | (in[offset + 1] << 8));
 }
 
+bool masksFollowHeader(const BmpLayout& layout) {
+  return layout.masks.has_value() && layout.headerSize < 52;
+}
+
+std::uint32_t writtenHeaderBytes(const BmpLayout& layout) {
+  return layout.headerSize > 40 ? layout.headerSize : 40;
+}
+
 std::vector<std::uint8_t> dibBytes(const BmpLayout& layout) {
   std::vector<std::uint8_t> out;
   putU32(out, layout.headerSize);
@@ -43,7 +51,21 @@ std::vector<std::uint8_t> dibBytes(const BmpLayout& layout) {
   putU32(out, 2835);                                            // y pixels per metre
   putU32(out, layout.coloursUsed);
   putU32(out, 0);                                               // colours important
-  if (layout.masks) {
+  if (layout.headerSize > 40) {
+    // The longer headers: masks (red, green, blue, alpha), then the colour
+    // space type ("sRGB") and the rest of the colour-space fields as zeros.
+    if (layout.masks && layout.headerSize >= 52) {
+      for (std::uint32_t m : *layout.masks) putU32(out, m);
+    }
+    while (out.size() < layout.headerSize) {
+      if (out.size() == 56 && layout.headerSize >= 60) {
+        putU32(out, 0x73524742);
+      } else {
+        putU8(out, 0);
+      }
+    }
+  }
+  if (masksFollowHeader(layout)) {
     for (std::uint32_t m : *layout.masks) putU32(out, m);
   }
   for (std::uint32_t c : layout.palette) {
@@ -58,7 +80,8 @@ std::vector<std::uint8_t> dibBytes(const BmpLayout& layout) {
 
 std::vector<std::uint8_t> bmpFileBytes(const BmpLayout& layout) {
   const std::vector<std::uint8_t> dib = dibBytes(layout);
-  const std::uint32_t defaultOffset = 14 + 40 + (layout.masks ? 12u : 0u) +
+  const std::uint32_t defaultOffset = 14 + writtenHeaderBytes(layout) +
+                                      (masksFollowHeader(layout) ? 12u : 0u) +
                                       static_cast<std::uint32_t>(layout.palette.size()) * 4;
   std::vector<std::uint8_t> out;
   putU8(out, 'B');

@@ -25,14 +25,25 @@ struct BmpLayout {
   std::uint16_t bitCount = 8;
   std::uint32_t compression = 0;      // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
   std::uint32_t coloursUsed = 0;      // written to the header as given
-  std::uint32_t headerSize = 40;      // the header's own size field (40 bytes are always written)
+  // The header's own size field. Up to 40, exactly 40 bytes are written
+  // whatever it says; above 40, the header is that long: the 40 bytes, then
+  // zeros except for the fields below.
+  std::uint32_t headerSize = 40;
   std::uint16_t planes = 1;
-  std::optional<std::array<std::uint32_t, 3>> masks;  // written after the header when set
+  // Red, green and blue bit-field masks, when set: after a header shorter
+  // than 52 bytes, in the header's own mask fields (bytes 40-51) otherwise.
+  std::optional<std::array<std::uint32_t, 3>> masks;
   std::vector<std::uint32_t> palette; // entries as 0x00RRGGBB, stored blue, green, red, 0
   std::vector<std::uint8_t> pixels;   // the stored pixel data, exactly as it goes in the file
-  // Pixel-data offset of the file header; when unset, 14 + 40 + masks + palette.
+  // Pixel-data offset of the file header; when unset, 14 + the header as
+  // written + masks written after it + palette.
   std::optional<std::uint32_t> pixelOffset;
 };
+
+// True when the masks go after the header rather than inside it.
+bool masksFollowHeader(const BmpLayout& layout);
+// Bytes the information header takes in the data: 40, or headerSize above 40.
+std::uint32_t writtenHeaderBytes(const BmpLayout& layout);
 
 // Information header, masks, palette and pixel data: what a drawing embeds.
 std::vector<std::uint8_t> dibBytes(const BmpLayout& layout);
