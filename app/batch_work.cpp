@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/core/decode_preview.h"
+#include "app/core/encoded_thumbnail.h"
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
 #include "app/core/preview_image.h"
@@ -29,10 +30,11 @@ const char* KindText(PreviewKind kind) {
 }
 
 // A drawing's thumbnail on its way to the file: absent when the drawing has
-// no preview; `pixels` null when the preview cannot be decoded.
+// no preview; no picture when the preview cannot be decoded.
 struct Thumbnail {
   bool listed = false;
-  std::unique_ptr<ThumbnailPixels> pixels;
+  bool picture = false;
+  EncodedThumbnail encoded;
 };
 
 // Each thread reads its drawings into one buffer of its own.
@@ -42,15 +44,20 @@ PreviewImage& ThreadPreviewBuffer() {
   return image;
 }
 
-Thumbnail MakeThumbnail(const FoundFile& drawing) {
+// Reads, decodes, composes and encodes one drawing's thumbnail: all but
+// the writing of the file, so that it can run on any thread.
+Thumbnail MakeThumbnail(const FoundFile& drawing, int type) {
   Thumbnail thumbnail;
   PreviewImage& image = ThreadPreviewBuffer();
   if (!ReadPreviewImage(drawing.path, image)) return thumbnail;
   thumbnail.listed = true;
   const RgbPicture picture = DecodePreview(image.data.get(), image.length);
   if (picture.empty()) return thumbnail;
-  thumbnail.pixels.reset(new (std::nothrow) ThumbnailPixels);
-  if (thumbnail.pixels != nullptr) ComposeThumbnail(picture, *thumbnail.pixels);
+  const std::unique_ptr<ThumbnailPixels> canvas(new (std::nothrow) ThumbnailPixels);
+  if (canvas == nullptr) return thumbnail;
+  ComposeThumbnail(picture, *canvas);
+  thumbnail.picture = true;
+  thumbnail.encoded = EncodeThumbnail(type, canvas->data(), kThumbWidth, kThumbHeight);
   return thumbnail;
 }
 
@@ -78,18 +85,21 @@ BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int
                            std::ostream& out, std::ostream& err) {
   BatchResult result;
   const char* extension = OutputFormatText(type);
+  // Files are written in name order, so that of two drawings whose images
+  // share a name the first one's is kept.
+  SaveBatch batch;
   RunInOrder(
-      drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i]); },
+      drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], type); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
         if (!thumbnail.listed) return;
         ++result.previews;
-        const std::uint8_t* pixels = thumbnail.pixels ? thumbnail.pixels->data() : nullptr;
-        const SaveOutcome outcome = SaveThumbnail(drawings[i].path, type, extension ? extension : "",
-                                                  pixels, kThumbWidth, kThumbHeight);
+        const std::string output = OutputPathFor(drawings[i].path, extension ? extension : "");
+        const SaveOutcome outcome = batch.Save(output, drawings[i].path, type,
+                                               thumbnail.picture ? &thumbnail.encoded : nullptr);
         if (outcome.status == SaveStatus::Written) {
           out << EscapeForLine(outcome.path) << '\n';
         } else {
-          err << EscapeForLine(outcome.path) << ": " << SaveStatusText(outcome.status) << '\n';
+          err << EscapeForLine(outcome.path) << ": " << SaveFailureText(outcome) << '\n';
           ++result.failed;
         }
       });

@@ -235,8 +235,10 @@ void PreviewDialog::OnSaveAll() {
   }
   const int n = static_cast<int>(EntryCount());
   std::vector<SaveOutcome> failures;
+  // No drawing's image replaces another's written by this same Save All.
+  SaveBatch batch;
   for (int i = 0; i < n; ++i) {
-    SaveOutcome outcome = SaveEntry(i, m_nOutputType, extension);
+    SaveOutcome outcome = SaveEntry(i, m_nOutputType, extension, batch);
     if (outcome.status != SaveStatus::Written) failures.push_back(std::move(outcome));
   }
   m_view.EndWaitCursor();
@@ -257,7 +259,7 @@ void PreviewDialog::ReportSaveFailures(const std::vector<SaveOutcome>& failures,
   }
   for (std::size_t i = 0; i < failures.size() && i < kListedFailures; ++i) {
     const SaveOutcome& failure = failures[i];
-    text += "\n" + ReadableText(failure.path) + ": " + SaveStatusText(failure.status);
+    text += "\n" + ReadableText(failure.path) + ": " + SaveFailureText(failure);
   }
   if (failures.size() > kListedFailures) {
     text += FormatText("\n... and %d more.", static_cast<int>(failures.size() - kListedFailures));
@@ -268,6 +270,12 @@ void PreviewDialog::ReportSaveFailures(const std::vector<SaveOutcome>& failures,
 SaveOutcome PreviewDialog::SaveEntry(int index, int type, const std::string& extension) {
   if (!m_session) return SaveOutcome{};
   return m_session->Save(index, type, extension);
+}
+
+SaveOutcome PreviewDialog::SaveEntry(int index, int type, const std::string& extension,
+                                     SaveBatch& batch) {
+  if (!m_session) return SaveOutcome{};
+  return m_session->Save(index, type, extension, &batch);
 }
 
 void PreviewDialog::FreeEntries() {

@@ -69,6 +69,8 @@ class PreviewDialog {
   BOOL MakeThumbnail(const std::uint8_t* data, std::uint32_t length, PreviewEntry& entry);
   void UpdateLabel();
   SaveOutcome SaveEntry(int index, int type, const std::string& extension);
+  // The same as one save of many (see SaveBatch).
+  SaveOutcome SaveEntry(int index, int type, const std::string& extension, SaveBatch& batch);
   void FreeEntries();
   // FALSE: members to controls; TRUE: controls to members.
   void UpdateData(BOOL saveAndValidate);

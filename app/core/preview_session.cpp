@@ -71,11 +71,12 @@ const PreviewEntry* PreviewSession::entry(std::size_t index) const {
   return index < entries_.size() ? entries_[index].get() : nullptr;
 }
 
-SaveOutcome PreviewSession::Save(int index, int type, const std::string& extension) const {
+SaveOutcome PreviewSession::Save(int index, int type, const std::string& extension,
+                                 SaveBatch* batch) const {
   const PreviewEntry* saved = index >= 0 ? entry(static_cast<std::size_t>(index)) : nullptr;
   if (saved == nullptr) return SaveOutcome{};
   if (OutputFormatText(type) == nullptr || extension.empty()) {
-    return SaveOutcome{SaveStatus::NoFormat, std::string()};
+    return SaveOutcome{SaveStatus::NoFormat, std::string(), 0};
   }
   std::uint32_t width = 0;
   std::uint32_t height = 0;
@@ -84,8 +85,14 @@ SaveOutcome PreviewSession::Save(int index, int type, const std::string& extensi
   std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, dc, nullptr);
   ReleaseDC(nullptr, dc);
   const RgbPicture captured(pixels, width, height);
-  return SaveThumbnail(saved->m_strPath, type, extension, captured.pixels(), captured.width(),
-                       captured.height());
+  if (batch == nullptr) {
+    return SaveThumbnail(saved->m_strPath, type, extension, captured.pixels(), captured.width(),
+                         captured.height());
+  }
+  const EncodedThumbnail encoded =
+      EncodeThumbnail(type, captured.pixels(), captured.width(), captured.height());
+  return batch->Save(OutputPathFor(saved->m_strPath, extension), saved->m_strPath, type,
+                     captured.empty() ? nullptr : &encoded);
 }
 
 void PreviewSession::Close() {

@@ -13,6 +13,7 @@
 #include "app/core/drawing_search.h"
 #include "app/core/preview_entry.h"
 #include "app/core/save_outcome.h"
+#include "app/core/save_thumbnail.h"
 #include "app/core/toolkit_session.h"
 
 namespace pictrove {
@@ -52,10 +53,11 @@ class PreviewSession {
   const PreviewEntry* entry(std::size_t index) const;
 
   // Captures entry `index`'s thumbnail from its device bitmap and writes it
-  // beside the drawing (see SaveThumbnail). NoEntry for an index outside the
-  // entries, NoFormat without a format, NoPicture for an entry without a
-  // thumbnail.
-  SaveOutcome Save(int index, int type, const std::string& extension) const;
+  // beside the drawing (see SaveThumbnail), as part of `batch` when one is
+  // given (see SaveBatch). NoEntry for an index outside the entries,
+  // NoFormat without a format, NoPicture for an entry without a thumbnail.
+  SaveOutcome Save(int index, int type, const std::string& extension,
+                   SaveBatch* batch = nullptr) const;
 
   // Stops the toolkit, cleans up the image library and frees the entries,
   // in that order; the session is then neither started nor holds entries.

@@ -11,15 +11,23 @@ enum class SaveStatus {
   NoFormat,      // no output format chosen: nothing written
   NoPicture,     // the entry has no thumbnail to save
   CannotCreate,  // the output file could not be created (or would replace the drawing)
-  WriteFailed,   // the writer or the closing of the file failed
+  WriteFailed,   // the writer, the writing or the closing of the file failed
+  WouldReplace,  // another drawing's image written by the same save has this name
 };
 
 struct SaveOutcome {
   SaveStatus status = SaveStatus::NoEntry;
-  std::string path;  // the output file's path, as bytes (empty when unknown)
+  std::string path;      // the output file's path, as bytes (empty when unknown)
+  int systemError = 0;   // the system's reason (an errno value), 0 when none
+  // Our own reason for refusing, where the system gave none.
+  const char* refusal = nullptr;
 };
 
 // The reason shown to the user for a status other than Written.
 const char* SaveStatusText(SaveStatus status);
+
+// The reason with the system's own words, or the refusal's, when there are
+// any, for example "cannot create the file (Permission denied)".
+std::string SaveFailureText(const SaveOutcome& outcome);
 
 }  // namespace pictrove

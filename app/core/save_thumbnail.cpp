@@ -1,55 +1,90 @@
 #include "app/core/save_thumbnail.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "app/core/output_format.h"
-#include "app/core/stream_handles.h"
-#include "imaging/tessera.h"
 
 namespace pictrove {
 namespace {
 
-// Whether writing `output` can only create or replace an image file: a
-// folder, FIFO, device or the drawing itself (through a link) under that
-// name must not be opened for writing.
-bool SafeToWrite(const std::string& output, const std::string& drawing) {
-  struct stat target {};
-  if (stat(output.c_str(), &target) != 0) return true;  // does not exist yet
-  if (!S_ISREG(target.st_mode)) return false;
-  struct stat source {};
-  if (stat(drawing.c_str(), &source) == 0 && source.st_dev == target.st_dev &&
-      source.st_ino == target.st_ino)
-    return false;
-  return true;
+// Writes every byte, going on after interruptions; the errno of a failure.
+int WriteAll(int descriptor, const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote = write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  return 0;
+}
+
+SaveOutcome Failed(SaveOutcome outcome, SaveStatus status, int systemError,
+                   const char* refusal = nullptr) {
+  outcome.status = status;
+  outcome.systemError = systemError;
+  outcome.refusal = refusal;
+  return outcome;
 }
 
 }  // namespace
 
+SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawingPath, int type,
+                            const EncodedThumbnail* encoded) {
+  SaveOutcome outcome;
+  if (OutputFormatText(type) == nullptr) return Failed(outcome, SaveStatus::NoFormat, 0);
+  outcome.path = output;
+  if (encoded == nullptr) return Failed(outcome, SaveStatus::NoPicture, 0);
+
+  // Only an image file may be created or replaced: never a folder, FIFO or
+  // device of that name, nor the drawing itself through a link.
+  struct stat target {};
+  if (stat(output.c_str(), &target) == 0) {
+    if (S_ISDIR(target.st_mode)) return Failed(outcome, SaveStatus::CannotCreate, EISDIR);
+    if (!S_ISREG(target.st_mode)) {
+      return Failed(outcome, SaveStatus::CannotCreate, 0, "not a regular file");
+    }
+    struct stat drawing {};
+    if (stat(drawingPath.c_str(), &drawing) == 0 && drawing.st_dev == target.st_dev &&
+        drawing.st_ino == target.st_ino)
+      return Failed(outcome, SaveStatus::CannotCreate, 0, "it is the drawing itself");
+    if (written_.count({target.st_dev, target.st_ino}) != 0)
+      return Failed(outcome, SaveStatus::WouldReplace, 0);
+  }
+
+  const int descriptor = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (descriptor < 0) return Failed(outcome, SaveStatus::CannotCreate, errno);
+  struct stat made {};
+  const bool known = fstat(descriptor, &made) == 0;
+  // A writer that failed leaves the file it created empty, as a failed
+  // write into the file would.
+  int error = encoded->ok ? WriteAll(descriptor, encoded->bytes) : encoded->systemError;
+  const bool wrote = encoded->ok && error == 0;
+  // A file that fails only as it is closed (quotas, network file systems)
+  // was not saved either.
+  if (close(descriptor) != 0 && wrote) error = errno;
+  if (!wrote || error != 0) return Failed(outcome, SaveStatus::WriteFailed, error);
+  // A file that failed holds nothing worth keeping from a later drawing.
+  if (known) written_.insert({made.st_dev, made.st_ino});
+  outcome.status = SaveStatus::Written;
+  return outcome;
+}
+
 SaveOutcome SaveThumbnail(const std::string& drawingPath, int type, const std::string& extension,
                           const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height) {
-  SaveOutcome outcome;
   if (OutputFormatText(type) == nullptr || extension.empty()) {
-    outcome.status = SaveStatus::NoFormat;
-    return outcome;
+    return SaveOutcome{SaveStatus::NoFormat, std::string(), 0};
   }
-  outcome.path = OutputPathFor(drawingPath, extension);
-  if (pixels == nullptr) {
-    outcome.status = SaveStatus::NoPicture;
-    return outcome;
-  }
-  if (!SafeToWrite(outcome.path, drawingPath)) {
-    outcome.status = SaveStatus::CannotCreate;
-    return outcome;
-  }
-  SinkHandle sink(tsOpenFileSink(outcome.path.c_str()));
-  if (sink == nullptr) {
-    outcome.status = SaveStatus::CannotCreate;
-    return outcome;
-  }
-  const std::uint32_t written = WriteThumbnail(type, sink.get(), pixels, width, height);
-  const std::uint32_t closed = tsCloseSink(sink.release());
-  outcome.status = written != 0 && closed != 0 ? SaveStatus::Written : SaveStatus::WriteFailed;
-  return outcome;
+  const EncodedThumbnail encoded = EncodeThumbnail(type, pixels, width, height);
+  SaveBatch single;
+  return single.Save(OutputPathFor(drawingPath, extension), drawingPath, type,
+                     pixels == nullptr ? nullptr : &encoded);
 }
 
 }  // namespace pictrove

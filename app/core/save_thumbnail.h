@@ -1,19 +1,43 @@
-// Writing a thumbnail beside its drawing in one of the five output formats.
+// Writing thumbnails as image files, beside their drawings or where the
+// caller says.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <sys/types.h>
 
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "app/core/encoded_thumbnail.h"
 #include "app/core/save_outcome.h"
 
 namespace pictrove {
 
-// Writes the RGB pixels (width x height, null when there is no picture) to
-// the drawing's path with its extension replaced by `extension`, with the
-// writer of output index `type`. An output name that is a folder, a FIFO, a
-// device or the drawing itself (through a link) is refused; an existing
-// image file is replaced. The outcome carries the output path whenever
-// `type` names a format.
+// The files one save of many previews (Save All, an export) has written:
+// none of them is replaced by a later drawing's image in the same save, as
+// happens when two drawings' names differ only in letter case (plan.dwg,
+// plan.DWG) and map to one image file. Files that were there before are
+// replaced as usual. Save files in the order the user expects the first of
+// two such drawings to win.
+class SaveBatch {
+ public:
+  // Writes `encoded` (null when the drawing has no picture) to `output`, for
+  // the drawing at `drawingPath` in output format `type`. An output that is
+  // a folder, a FIFO, a device or the drawing itself (through a link) is
+  // refused (CannotCreate), as is one this batch wrote before
+  // (WouldReplace). Every failure carries the system's reason when there is
+  // one.
+  SaveOutcome Save(const std::string& output, const std::string& drawingPath, int type,
+                   const EncodedThumbnail* encoded);
+
+ private:
+  std::set<std::pair<dev_t, ino_t>> written_;
+};
+
+// One thumbnail saved beside its drawing: the drawing's path with the text
+// after the last "." of its name replaced by `extension`, in output format
+// `type`, from RGB pixels (null when there is no picture).
 SaveOutcome SaveThumbnail(const std::string& drawingPath, int type, const std::string& extension,
                           const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height);
 

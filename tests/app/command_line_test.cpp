@@ -166,7 +166,24 @@ TEST_F(CommandLineFolder, ExportReportsEachFailureAndExitsWithOne) {
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.out, dir.file("b.BMP") + "\n");
   EXPECT_EQ(result.err, dir.file("a.BMP") + ": no picture to save\n" + dir.file("c.BMP") +
-                            ": cannot create the file\n");
+                            ": cannot create the file (Is a directory)\n");
+}
+
+TEST_F(CommandLineFolder, ExportKeepsTheFirstOfTwoImagesWithOneName) {
+  dir.write("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
+  dir.write("plan.dwg", BmpDrawing(40, 30, 0xFF0000));
+  const std::vector<std::uint8_t> first = [&] {
+    testsupport::TempDir alone;
+    alone.write("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
+    EXPECT_EQ(RunPictrove({"--export", alone.path(), "--format", "BMP"}, settings).code, 0);
+    return testsupport::readFile(alone.file("plan.BMP"));
+  }();
+  const Result result = RunPictrove({"--export", dir.path(), "--format", "BMP"}, settings);
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, dir.file("plan.BMP") + "\n");
+  EXPECT_EQ(result.err, dir.file("plan.BMP") +
+                            ": its image would replace another drawing's image just written\n");
+  EXPECT_EQ(testsupport::readFile(dir.file("plan.BMP")), first);
 }
 
 }  // namespace

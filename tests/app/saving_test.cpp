@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "app/core/drawing_search.h"
 #include "app/core/output_format.h"
 #include "app/core/save_thumbnail.h"
@@ -204,8 +206,9 @@ TEST_F(SavingTest, NothingTakesThePlaceOfAFolderPipeOrTheDrawingItself) {
   dialog.OnSaveAll();
   const std::string reason = ": cannot create the file";
   EXPECT_EQ(view.lastMessage(), "3 of 3 bitmap previews were not saved:\n\n" + dir.file("a.PNG") +
-                                    reason + "\n" + dir.file("b.PNG") + reason + "\n" +
-                                    dir.file("c.PNG") + reason);
+                                    reason + " (Is a directory)\n" + dir.file("b.PNG") + reason +
+                                    " (not a regular file)\n" + dir.file("c.PNG") + reason +
+                                    " (it is the drawing itself)");
   EXPECT_EQ(readFile(dir.file("c.dwg")), drawing) << "the drawing is untouched";
 }
 
@@ -250,6 +253,34 @@ TEST_F(SavingTest, FailedWriteIsReported) {
   sigaction(SIGXFSZ, &previous, nullptr);
   EXPECT_EQ(outcome.status, SaveStatus::WriteFailed);
   EXPECT_EQ(outcome.path, dir.file("plan.BMP"));
+  EXPECT_EQ(outcome.systemError, EFBIG);
+  EXPECT_EQ(SaveFailureText(outcome), "write failed (File too large)");
+}
+
+// plan.DWG and plan.dwg both make plan.PNG: the first in name order keeps
+// it, the second is reported instead of replacing it. An image that was
+// there before the save is replaced as always.
+TEST_F(SavingTest, SaveAllNeverReplacesAnImageItJustWrote) {
+  Open();
+  Put("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
+  Put("plan.dwg", BmpDrawing(40, 30, 0xFF0000));
+  Put("older.dwg", BmpDrawing(40, 30, 0x00FF00));
+  dir.write("older.BMP", {1, 2, 3});
+  Select(dir.path());
+  view.selection = 0;
+  dialog.OnSaveAll();
+  EXPECT_EQ(view.lastMessage(), "1 of 3 bitmap previews were not saved:\n\n" + dir.file("plan.BMP") +
+                                    ": its image would replace another drawing's image just written");
+  const std::vector<std::uint8_t> plan = readFile(dir.file("plan.BMP"));
+  ASSERT_GT(plan.size(), 54u + 3 * (180 * 70 + 90));
+  // The middle pixel of the bottom-up rows: blue, green, red.
+  const std::size_t middle = 54 + (70 * 180 + 90) * 3;
+  EXPECT_EQ(plan[middle], 0xFF) << "plan.DWG's blue picture stays";
+  EXPECT_EQ(plan[middle + 2], 0x00);
+  ExpectThumbnailFile(0, readFile(dir.file("older.BMP")));
+  // A later Save All is a save of its own: it replaces what the last one wrote.
+  dialog.OnSaveAll();
+  EXPECT_EQ(view.messages.size(), 2u);
 }
 
 }  // namespace
