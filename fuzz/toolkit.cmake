@@ -10,3 +10,11 @@ pictrove_warnings(fuzz_preview)
 add_executable(fuzz_preview_seeds ${CMAKE_CURRENT_LIST_DIR}/preview_seeds.cpp)
 target_link_libraries(fuzz_preview_seeds PRIVATE test_support)
 pictrove_warnings(fuzz_preview_seeds)
+
+# Fuzz target for the whole path from a drawing's bytes to its thumbnail
+# written by each of the five writers into memory; seeded like fuzz_preview.
+#   fuzz_thumbnail_writers <dir> -max_len=131072 -max_total_time=1800
+add_executable(fuzz_thumbnail_writers ${CMAKE_CURRENT_LIST_DIR}/fuzz_thumbnail_writers.cpp)
+target_link_libraries(fuzz_thumbnail_writers PRIVATE preview_core)
+target_link_options(fuzz_thumbnail_writers PRIVATE -fsanitize=fuzzer)
+pictrove_warnings(fuzz_thumbnail_writers)
