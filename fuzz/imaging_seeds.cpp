@@ -48,6 +48,27 @@ void bmpSeeds(const std::string& dir) {
     s.pixels = testsupport::packRows(5, 3, bits, [](int x, int y) { return 0x9A5Cu * (x + 3 * y); });
     save(dir, "bitfields" + std::to_string(bits) + ".bmp", testsupport::bmpFileBytes(s));
   }
+  // Longer information headers: the table, or the masks held in the header,
+  // then sit after its own length.
+  for (std::uint32_t headerSize : {108u, 124u}) {
+    BmpLayout indexed;
+    indexed.width = 7;
+    indexed.height = 4;
+    indexed.headerSize = headerSize;
+    indexed.palette = testsupport::greyPalette(256);
+    indexed.pixels = testsupport::packRows(7, 4, 8, pattern);
+    save(dir, "header" + std::to_string(headerSize) + "_bits8.bmp", testsupport::bmpFileBytes(indexed));
+    BmpLayout masked;
+    masked.width = 5;
+    masked.height = 3;
+    masked.bitCount = 16;
+    masked.compression = 3;
+    masked.headerSize = headerSize;
+    masked.masks = std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F};
+    masked.pixels = testsupport::packRows(5, 3, 16, [](int x, int y) { return 0x9A5Cu * (x + 3 * y); });
+    save(dir, "header" + std::to_string(headerSize) + "_bitfields16.bmp",
+         testsupport::bmpFileBytes(masked));
+  }
   // Run-length data: runs, absolute runs with padding, a delta, line ends.
   BmpLayout rle8;
   rle8.width = 8;

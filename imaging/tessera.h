@@ -131,32 +131,105 @@ int tsOverlayImage(std::uint8_t* dest, std::uint32_t destWidth, std::uint32_t de
                    double opacity, int integerBlend);
 
 // ---- Display bitmaps ------------------------------------------------------
-// Turns an RGB buffer into a device bitmap owned by the caller (DeleteObject).
+// Turns an RGB buffer into a device bitmap owned by the caller (DeleteObject),
+// in the format of `dc` (null: the screen), through `palette` when given.
+// Codes: TSERR_BAD_PARAM (null buffer, a size of 0), TSERR_MEMORY (a side
+// above 2,147,483,647, or no memory), TSERR_DEVICE (a context without
+// RC_DI_BITMAP), TSERR_BITMAP (the device bitmap could not be made).
 HBITMAP tsMakeDisplayBitmap(const std::uint8_t* rgb, std::uint32_t width,
                             std::uint32_t height, HPALETTE palette, HDC dc);
 
 // ---- Writers --------------------------------------------------------------
-// Optional resolution record for the JPEG, PNG and TIFF writers.
+// Every writer takes an open sink (tsOpenFileSink or tsOpenMemorySink) with
+// nothing written to it yet, and writes one complete file to it. It returns
+// the sink's size after the last byte (a file's length, once everything has
+// reached it), or 0 on failure, leaving the code in tsGetLastError and, for
+// a failed write, the system's reason in tsGetLastSystemError. Common codes:
+//   TSERR_BAD_PARAM   null sink, null pixels, or an argument outside the
+//                     writer's accepted set (nothing is written);
+//   TSERR_BAD_STREAM  a sink that is not open;
+//   TSERR_MEMORY      no memory for the writer's own buffers;
+//   TSERR_WRITE       the sink refused bytes (full disk, a memory sink at its
+//                     limit or out of memory, a source given as sink), the
+//                     final flush failed, or the codec library failed
+//                     (its message goes to the diagnostic channel, never to
+//                     the screen).
+// A failed write may leave part of a file behind. The caller's pixels and
+// palette are only read. Pixel rows run top row first; palettes are 4 bytes
+// an entry: blue, green, red, reserved (the reserved byte is not written).
+
+// Optional resolution record for the JPEG, PNG and TIFF writers; what `unit`
+// means is each format's own (see each writer).
 struct ResolutionInfo {
   std::int32_t xResolution;
   std::int32_t yResolution;
   std::int32_t unit;
 };
 
-// Each writer returns the sink's size after the last byte, 0 on failure.
+// Windows bitmap, written bottom-up with rows padded to 4 bytes.
+//   runLength 0: uncompressed at bitsPerPixel 1, 4 or 8 (rows of packed
+//     indexes, (width x bits + 7) / 8 bytes each, high bits first; palette
+//     required), 16 (rows of width little-endian 5-5-5 words, copied as they
+//     are) or 24 (rows of width x 3 bytes red, green, blue); anything else
+//     is TSERR_BAD_PARAM. 16 and 24 bits write no palette.
+//   runLength nonzero: 8-bit run-length coding of width index bytes a row,
+//     whatever bitsPerPixel says; palette required.
+// With a palette, exactly paletteCount entries are written (and read from
+// `palette`), whatever the bit count allows. width and height up to
+// 2,147,483,647, and a file that fits in 4 GiB - 1 bytes; otherwise
+// TSERR_BAD_PARAM (a run-length file found too large once coded:
+// TSERR_WRITE). A width or height of 0 writes the headers alone.
+// Codes: TSERR_BAD_PARAM, TSERR_BAD_STREAM, TSERR_MEMORY (also when the
+// sink refuses the headers, as callers of this writer have always seen it),
+// TSERR_WRITE.
 std::uint32_t tsWriteBMP(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
                          std::uint32_t height, std::uint32_t bitsPerPixel,
                          std::uint32_t paletteCount, const std::uint8_t* palette, int runLength);
+// PCX version 5, run-length coded: bitsPerPixel 24 (rows of width x 3 bytes
+// red, green, blue; three planes) or 8 (rows of width indexes; the 256-entry
+// palette is required and follows the data). width and height 1 to 32,767.
+// Codes: TSERR_BAD_PARAM, TSERR_BAD_STREAM, TSERR_MEMORY, TSERR_WRITE.
 std::uint32_t tsWritePCX(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
                          std::uint32_t height, std::uint32_t bitsPerPixel,
                          const std::uint8_t* palette);
+// JPEG (JFIF) through libjpeg: bitsPerPixel 24 (rows of width x 3 bytes red,
+// green, blue) or 8 (greyscale, width bytes a row). width and height from 1;
+// above libjpeg's limit of 65,500 the write fails with TSERR_WRITE. quality
+// as libjpeg takes it (clamped to 1..100); progressive nonzero for a
+// progressive file. resolution: JFIF density unit (0 aspect ratio only, 1
+// per inch, 2 per cm) and densities, stored in 8 and 16 bits as given;
+// null means 1:1 with unit 0. Codes: TSERR_BAD_PARAM, TSERR_BAD_STREAM,
+// TSERR_MEMORY, TSERR_WRITE (libjpeg's own failures, its memory included).
 std::uint32_t tsWriteJPG(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
                          std::uint32_t height, int quality, int progressive,
                          std::uint32_t bitsPerPixel, const ResolutionInfo* resolution);
+// PNG through libpng. The rows go to libpng as they are, rowBytes apart:
+// colourType (0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA) and bitDepth
+// (1, 2, 4, 8, 16, as PNG allows for the type; 16-bit samples big-endian)
+// describe them. rowBytes must hold a row's samples, else TSERR_BAD_PARAM;
+// a combination PNG does not allow, a size of 0, or a palette type without a
+// palette fails with TSERR_WRITE. paletteCount 1 to 256 (palette required)
+// writes a PLTE chunk; other counts write none. gamma above 0 writes gAMA.
+// interlaceType 0 none, 1 Adam7. resolution: pHYs unit (0 unknown, 1 per
+// metre) and pixels per unit; null means 1:1 with unit 0. Types with alpha
+// get a black background chunk; every file gets a time stamp. Codes:
+// TSERR_BAD_PARAM, TSERR_BAD_STREAM, TSERR_MEMORY, TSERR_PNG_CREATE (libpng's
+// structures could not be created), TSERR_WRITE.
 std::uint32_t tsWritePNG(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
                          std::uint32_t height, std::uint32_t rowBytes, int bitDepth,
                          std::uint32_t paletteCount, const std::uint8_t* palette, int colourType,
                          double gamma, int interlaceType, const ResolutionInfo* resolution);
+// TIFF through libtiff, little-endian, one image in strips: bitsPerPixel 24
+// (rows of width x 3 bytes red, green, blue) or 8 (rows of width indexes
+// with the 256-entry palette, required, as colour map). width and height
+// from 1. compression is libtiff's number (1 none, 5 LZW, 7 JPEG, 8 Deflate,
+// 32773 PackBits, ...); an indexed picture asked for JPEG is written
+// uncompressed, and one libtiff cannot encode fails with TSERR_WRITE.
+// resolution: unit 1 none, 2 per inch, 3 per cm (others fail with
+// TSERR_WRITE) and resolutions; null means 1 x 1 with unit 1. Codes:
+// TSERR_BAD_PARAM, TSERR_BAD_STREAM, TSERR_MEMORY, TSERR_TIFF_OPEN (libtiff
+// could not start a file on the sink), TSERR_WRITE (a tag libtiff refuses,
+// a failed row, strip or directory).
 std::uint32_t tsWriteTIFF(ImageStream* sink, const std::uint8_t* pixels, std::uint32_t width,
                           std::uint32_t height, std::uint32_t bitsPerPixel,
                           const std::uint8_t* palette, std::uint32_t compression,

@@ -88,12 +88,23 @@ PaletteObject* stockPalette() {
   return palette;
 }
 
+// Made while the program starts, so that no later call needs memory for it.
+[[maybe_unused]] const bool g_stockPaletteReady = (stockPalette(), true);
+
+// Enters a new object in the registry and hands it out; when the registry
+// cannot grow, the object is deleted and null comes back, so that the
+// creating call fails like any other out of memory.
 template <class T>
-T* track(T* object) {
-  Registry& r = registry();
-  std::lock_guard<std::mutex> guard(r.lock);
-  r.live.insert(object);
-  return object;
+T* track(T* object) noexcept {
+  try {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> guard(r.lock);
+    r.live.insert(object);
+    return object;
+  } catch (...) {
+    delete object;
+    return nullptr;
+  }
 }
 
 bool isLive(const GdiObject* object) {

@@ -93,42 +93,83 @@ TIFF* openOverSink(TiffWriteState& st) {
   return tiff;
 }
 
-// Sets every tag; false when libtiff refused any of them (each is still
-// attempted, so that the diagnostic channel names every refusal).
+// libtiff (4.5) mishandles two allocation failures while it stores tag
+// values, and either would crash the directory write or the close:
+//   - a text tag such as the software name is counted among the directory's
+//     extra tags before room is made for it, so a failed allocation there
+//     leaves the count one past the list (TIFFSetField returns 0);
+//   - an array it copies (the text, the colour map) that cannot be allocated
+//     is left null while the tag counts as set (TIFFSetField returns 1).
+// Both are checked right after the tag is set. A miscounted directory is
+// replaced by a fresh one, which loses nothing: only plain numbers are set
+// before the software name. A null array has its tag unset. Either way the
+// write fails and the close finds a consistent directory.
+bool setSoftware(TIFF* tiff, const char* software) {
+  if (TIFFSetField(tiff, TIFFTAG_SOFTWARE, software) != 1) {
+    TIFFCreateDirectory(tiff);
+    return false;
+  }
+  const char* stored = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_SOFTWARE, &stored) != 1 || stored == nullptr) {
+    TIFFUnsetField(tiff, TIFFTAG_SOFTWARE);
+    return false;
+  }
+  return true;
+}
+
+bool setColourMap(TIFF* tiff, std::uint16_t (&colourMap)[3][256]) {
+  if (TIFFSetField(tiff, TIFFTAG_COLORMAP, colourMap[0], colourMap[1], colourMap[2]) != 1) {
+    return false;
+  }
+  std::uint16_t* red = nullptr;
+  std::uint16_t* green = nullptr;
+  std::uint16_t* blue = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) != 1 || red == nullptr ||
+      green == nullptr || blue == nullptr) {
+    TIFFUnsetField(tiff, TIFFTAG_COLORMAP);
+    return false;
+  }
+  return true;
+}
+
+// Sets every tag; false when libtiff refused one. The first refusal ends the
+// setting: the write fails anyway, and libtiff's message for it is the last
+// diagnostic.
 bool setTags(TIFF* tiff, std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,
              const std::uint8_t* palette, std::uint32_t compression,
              const ResolutionInfo& resolution, std::uint16_t (&colourMap)[3][256]) {
-  bool ok = true;
-  auto set = [&](auto... field) { ok = TIFFSetField(tiff, field...) == 1 && ok; };
-  set(TIFFTAG_IMAGEWIDTH, width);
-  set(TIFFTAG_IMAGELENGTH, height);
-  set(TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-  set(TIFFTAG_RESOLUTIONUNIT, static_cast<std::uint16_t>(resolution.unit));
-  set(TIFFTAG_XRESOLUTION, static_cast<double>(static_cast<std::uint32_t>(resolution.xResolution)));
-  set(TIFFTAG_YRESOLUTION, static_cast<double>(static_cast<std::uint32_t>(resolution.yResolution)));
+  auto set = [&](auto... field) { return TIFFSetField(tiff, field...) == 1; };
+  if (!set(TIFFTAG_IMAGEWIDTH, width) || !set(TIFFTAG_IMAGELENGTH, height) ||
+      !set(TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) ||
+      !set(TIFFTAG_RESOLUTIONUNIT, static_cast<std::uint16_t>(resolution.unit)) ||
+      !set(TIFFTAG_XRESOLUTION,
+           static_cast<double>(static_cast<std::uint32_t>(resolution.xResolution))) ||
+      !set(TIFFTAG_YRESOLUTION,
+           static_cast<double>(static_cast<std::uint32_t>(resolution.yResolution)))) {
+    return false;
+  }
   char software[1024];
   softwareText(software);
-  set(TIFFTAG_SOFTWARE, software);
+  if (!setSoftware(tiff, software)) return false;
   // Asked for while libtiff still sees one 1-bit sample per pixel, so a strip
   // holds 8192 / ((width + 7) / 8) rows.
-  set(TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
   const bool rgb = bitsPerPixel == 24;
-  set(TIFFTAG_SAMPLESPERPIXEL, rgb ? 3 : 1);
-  set(TIFFTAG_BITSPERSAMPLE, 8);
-  set(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  set(TIFFTAG_PHOTOMETRIC, rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE);
   if (!rgb && compression == kCompressionJpeg) compression = kCompressionNone;
-  set(TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(compression));
-  if (!rgb) {
-    // Caller entries are blue, green, red, reserved; 8-bit c becomes c x 257.
-    for (std::size_t i = 0; i < 256; ++i) {
-      colourMap[0][i] = static_cast<std::uint16_t>(palette[i * 4 + 2] * 257);
-      colourMap[1][i] = static_cast<std::uint16_t>(palette[i * 4 + 1] * 257);
-      colourMap[2][i] = static_cast<std::uint16_t>(palette[i * 4 + 0] * 257);
-    }
-    set(TIFFTAG_COLORMAP, colourMap[0], colourMap[1], colourMap[2]);
+  if (!set(TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0)) ||
+      !set(TIFFTAG_SAMPLESPERPIXEL, rgb ? 3 : 1) || !set(TIFFTAG_BITSPERSAMPLE, 8) ||
+      !set(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) ||
+      !set(TIFFTAG_PHOTOMETRIC, rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_PALETTE) ||
+      !set(TIFFTAG_COMPRESSION, static_cast<std::uint16_t>(compression))) {
+    return false;
   }
-  return ok;
+  if (rgb) return true;
+  // Caller entries are blue, green, red, reserved; 8-bit c becomes c x 257.
+  for (std::size_t i = 0; i < 256; ++i) {
+    colourMap[0][i] = static_cast<std::uint16_t>(palette[i * 4 + 2] * 257);
+    colourMap[1][i] = static_cast<std::uint16_t>(palette[i * 4 + 1] * 257);
+    colourMap[2][i] = static_cast<std::uint16_t>(palette[i * 4 + 0] * 257);
+  }
+  return setColourMap(tiff, colourMap);
 }
 
 bool writeTiff(OperationContext& ctx, StreamRef& sink, const std::uint8_t* pixels,
