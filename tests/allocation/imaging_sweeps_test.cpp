@@ -18,9 +18,9 @@
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
 #include "tests/support/alloc_failure.h"
-#include "tests/support/bmp_builder.h"
+#include "tools/builders/bmp_builder.h"
 #include "tests/support/live_resources.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/png_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
