@@ -1,5 +1,6 @@
 #include "app/core/preview_session.h"
 
+#include <cerrno>
 #include <new>
 #include <utility>
 
@@ -28,12 +29,9 @@ std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
-  try {
-    MakeThumbnailBitmap(image.data.get(), image.length, *entry);
-  } catch (const std::bad_alloc&) {
-    // Listed like a preview that cannot be decoded: without a thumbnail.
-    entry->m_bitmap->DeleteObject();
-  }
+  // Without a thumbnail, an entry is still listed, like one whose preview
+  // cannot be decoded.
+  MakeThumbnailBitmap(image.data.get(), image.length, *entry);
   return entry;
 }
 
@@ -73,6 +71,16 @@ const PreviewEntry* PreviewSession::entry(std::size_t index) const {
 
 SaveOutcome PreviewSession::Save(int index, int type, const std::string& extension,
                                  SaveBatch* batch) const {
+  try {
+    return SaveCaptured(index, type, extension, batch);
+  } catch (const std::bad_alloc&) {
+    // Nothing was written that the outcome would call saved.
+    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+  }
+}
+
+SaveOutcome PreviewSession::SaveCaptured(int index, int type, const std::string& extension,
+                                         SaveBatch* batch) const {
   const PreviewEntry* saved = index >= 0 ? entry(static_cast<std::size_t>(index)) : nullptr;
   if (saved == nullptr) return SaveOutcome{};
   if (OutputFormatText(type) == nullptr || extension.empty()) {

@@ -55,7 +55,8 @@ class PreviewSession {
   // Captures entry `index`'s thumbnail from its device bitmap and writes it
   // beside the drawing (see SaveThumbnail), as part of `batch` when one is
   // given (see SaveBatch). NoEntry for an index outside the entries,
-  // NoFormat without a format, NoPicture for an entry without a thumbnail.
+  // NoFormat without a format, NoPicture for an entry without a thumbnail;
+  // running out of memory is a failed write (ENOMEM). Throws nothing.
   SaveOutcome Save(int index, int type, const std::string& extension,
                    SaveBatch* batch = nullptr) const;
 
@@ -64,6 +65,9 @@ class PreviewSession {
   void Close();
 
  private:
+  SaveOutcome SaveCaptured(int index, int type, const std::string& extension,
+                           SaveBatch* batch) const;
+
   ToolkitSession toolkit_;
   EntryList entries_;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "app/core/output_format.h"
 
@@ -37,6 +38,15 @@ SaveOutcome Failed(SaveOutcome outcome, SaveStatus status, int systemError,
 
 SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawingPath, int type,
                             const EncodedThumbnail* encoded) {
+  try {
+    return Write(output, drawingPath, type, encoded);
+  } catch (const std::bad_alloc&) {
+    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+  }
+}
+
+SaveOutcome SaveBatch::Write(const std::string& output, const std::string& drawingPath, int type,
+                             const EncodedThumbnail* encoded) {
   SaveOutcome outcome;
   if (OutputFormatText(type) == nullptr) return Failed(outcome, SaveStatus::NoFormat, 0);
   outcome.path = output;
@@ -71,7 +81,11 @@ SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawin
   if (close(descriptor) != 0 && wrote) error = errno;
   if (!wrote || error != 0) return Failed(outcome, SaveStatus::WriteFailed, error);
   // A file that failed holds nothing worth keeping from a later drawing.
-  if (known) written_.insert({made.st_dev, made.st_ino});
+  // Without memory to remember it, the file is saved all the same.
+  try {
+    if (known) written_.insert({made.st_dev, made.st_ino});
+  } catch (const std::bad_alloc&) {
+  }
   outcome.status = SaveStatus::Written;
   return outcome;
 }
@@ -81,10 +95,14 @@ SaveOutcome SaveThumbnail(const std::string& drawingPath, int type, const std::s
   if (OutputFormatText(type) == nullptr || extension.empty()) {
     return SaveOutcome{SaveStatus::NoFormat, std::string(), 0};
   }
-  const EncodedThumbnail encoded = EncodeThumbnail(type, pixels, width, height);
-  SaveBatch single;
-  return single.Save(OutputPathFor(drawingPath, extension), drawingPath, type,
-                     pixels == nullptr ? nullptr : &encoded);
+  try {
+    const EncodedThumbnail encoded = EncodeThumbnail(type, pixels, width, height);
+    SaveBatch single;
+    return single.Save(OutputPathFor(drawingPath, extension), drawingPath, type,
+                       pixels == nullptr ? nullptr : &encoded);
+  } catch (const std::bad_alloc&) {
+    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+  }
 }
 
 }  // namespace pictrove

@@ -1,6 +1,7 @@
 #include "app/core/thumbnail_bitmap.h"
 
 #include <memory>
+#include <new>
 
 #include "app/core/decode_preview.h"
 #include "app/core/thumbnail.h"
@@ -20,9 +21,15 @@ bool MakeThumbnailBitmap(const std::uint8_t* data, std::uint32_t length, Preview
   entry.m_nPreviewWidth = picture.width();
   entry.m_nPreviewHeight = picture.height();
 
-  const auto canvas = std::make_unique_for_overwrite<ThumbnailPixels>();
-  ComposeThumbnail(picture, *canvas);
-  bitmap->Attach(tsMakeDisplayBitmap(canvas->data(), kThumbWidth, kThumbHeight, nullptr, nullptr));
+  // Without memory for the canvas or the scaled picture the entry stays
+  // without a thumbnail, like one whose preview cannot be decoded.
+  try {
+    const auto canvas = std::make_unique_for_overwrite<ThumbnailPixels>();
+    ComposeThumbnail(picture, *canvas);
+    bitmap->Attach(tsMakeDisplayBitmap(canvas->data(), kThumbWidth, kThumbHeight, nullptr, nullptr));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return true;
 }
 

@@ -12,7 +12,7 @@ namespace pictrove {
 // attaches it to the entry's bitmap holder. True when the preview was
 // decoded; the entry then also knows the preview's kind and size. False
 // leaves the holder without a bitmap (the kind is still set when the first
-// bytes named one).
+// bytes named one), also when memory runs out. Throws nothing.
 bool MakeThumbnailBitmap(const std::uint8_t* data, std::uint32_t length, PreviewEntry& entry);
 
 }  // namespace pictrove

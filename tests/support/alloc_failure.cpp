@@ -135,6 +135,8 @@ AllocationFailure::~AllocationFailure() { t_counting = {0, 0, 0, false, false}; 
 
 std::uint64_t AllocationFailure::allocations() const { return t_counting.count; }
 
+void* uncountedMalloc(std::size_t bytes) { return realMalloc(bytes); }
+
 bool AllocationFailure::failed() const { return t_counting.failed; }
 
 }  // namespace testsupport

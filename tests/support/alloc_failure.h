@@ -52,6 +52,11 @@ class AllocationFailure {
   bool failed() const;
 };
 
+// The C allocator itself, never counted or failed: for memory whose failure
+// a sweep leaves to other tests (the drawing-file toolkit's, which ends the
+// process by design). Blocks are freed with free.
+void* uncountedMalloc(std::size_t bytes);
+
 // Runs operation() with the 1st, 2nd, ... counted allocation of `kinds`
 // failing, and check(outcome, failureHappened) after each run with nothing
 // armed. The sweep ends with the first run that completes without reaching
