@@ -1,6 +1,7 @@
 // Pictrove: with no arguments the dialog, otherwise the headless command
 // line, which needs no display.
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <cstdlib>
@@ -43,11 +44,14 @@ int main(int argc, char** argv) {
   TuneHeapForScans();
   const std::string title = LoadAppString(IDS_APP_TITLE);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (!arguments.empty()) {
-    const CommandLine commandLine(arguments);
+  const CommandLine commandLine(arguments);
+  if (commandLine.mode() != CommandLine::Mode::Dialog) {
     QtSettingsStore settings(QString::fromStdString(LoadAppString(IDS_REGISTRY_KEY)),
                              QString::fromStdString(title));
-    return commandLine.Run(settings, std::cout, std::cerr);
+    Terminals terminals;
+    terminals.out = isatty(STDOUT_FILENO) == 1;
+    terminals.err = isatty(STDERR_FILENO) == 1;
+    return commandLine.Run(settings, std::cout, std::cerr, terminals);
   }
   if (!DisplayAvailable()) {
     std::cerr << "pictrove: no display found; the dialog needs a desktop session.\n"
