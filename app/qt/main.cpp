@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   InstallQtMessageBoxHandler();
 
   QtStartupHost host;
+  host.setOpenPath(commandLine.path());
   PreviewApp theApp(host);
   theApp.InitInstance();
   return 0;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -213,7 +214,18 @@ int PreviewWindow::RunModal() {
     const QRect available = screen->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
   }
+  // Queued now, these run once exec() has shown the window.
+  for (std::function<void()>& task : tasksWhenShown_) QTimer::singleShot(0, this, std::move(task));
+  tasksWhenShown_.clear();
   return exec();
+}
+
+void PreviewWindow::RunWhenShown(const std::function<void()>& task) {
+  if (isVisible()) {
+    QTimer::singleShot(0, this, task);
+  } else {
+    tasksWhenShown_.push_back(task);
+  }
 }
 
 void PreviewWindow::EndDialog(int result) { QDialog::done(result); }
@@ -362,6 +374,16 @@ int PreviewWindow::GetProfileInt(const std::string& section, const std::string& 
 void PreviewWindow::WriteProfileInt(const std::string& section, const std::string& key,
                                     int value) {
   settings_.WriteProfileInt(section, key, value);
+}
+
+std::string PreviewWindow::GetProfileString(const std::string& section, const std::string& key,
+                                            const std::string& defaultValue) {
+  return settings_.GetProfileString(section, key, defaultValue);
+}
+
+void PreviewWindow::WriteProfileString(const std::string& section, const std::string& key,
+                                       const std::string& value) {
+  settings_.WriteProfileString(section, key, value);
 }
 
 void PreviewWindow::RunWork(const std::function<void()>& work) {

@@ -5,8 +5,10 @@
 
 #include <QDialog>
 #include <QMenu>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/dialog_view.h"
 
@@ -69,6 +71,11 @@ class PreviewWindow : public QDialog, public DialogView {
   bool BrowseForFolder(FolderBrowser& browser, std::string& chosenPath) override;
   int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
+  std::string GetProfileString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) override;
+  void WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value) override;
+  void RunWhenShown(const std::function<void()>& task) override;
   void RunWork(const std::function<void()>& work) override;
 
  public slots:
@@ -90,6 +97,7 @@ class PreviewWindow : public QDialog, public DialogView {
   AnimationControl* animation_ = nullptr;
   UpDownControl* upDown_ = nullptr;
   QMenu systemMenu_;
+  std::vector<std::function<void()>> tasksWhenShown_;
 };
 
 }  // namespace pictrove
