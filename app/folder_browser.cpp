@@ -1,6 +1,7 @@
 #include "app/folder_browser.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -35,7 +36,10 @@ std::string FolderBrowser::OnSelectionChanged(const std::string& path) {
 }
 
 std::string FolderBrowser::StartFolder() const {
-  return initialFolder_.empty() ? HomeFolder() : initialFolder_;
+  struct stat st {};
+  const bool isFolder = !initialFolder_.empty() && stat(initialFolder_.c_str(), &st) == 0 &&
+                        S_ISDIR(st.st_mode);
+  return isFolder ? initialFolder_ : HomeFolder();
 }
 
 std::string HomeFolder() {

@@ -32,8 +32,8 @@ class FolderBrowser {
   const std::string& Title() const { return title_; }
   unsigned Flags() const { return flags_; }
   const std::string& InitialFolder() const { return initialFolder_; }
-  // Where the browser opens: InitialFolder(), or the home folder when there
-  // is none.
+  // Where the browser opens: InitialFolder() while it is a folder, else the
+  // home folder.
   std::string StartFolder() const;
   const std::string& SelectedFolder() const { return selectedFolder_; }
 

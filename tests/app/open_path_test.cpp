@@ -282,7 +282,8 @@ TEST(HomeFolder, ComesFromHomeOrThePasswordDatabase) {
   setenv("HOME", "/some/home", 1);
   EXPECT_EQ(HomeFolder(), "/some/home");
   EXPECT_EQ(FolderBrowser("", 0, nullptr).StartFolder(), "/some/home");
-  EXPECT_EQ(FolderBrowser("/x", 0, nullptr).StartFolder(), "/x");
+  EXPECT_EQ(FolderBrowser("/", 0, nullptr).StartFolder(), "/");
+  EXPECT_EQ(FolderBrowser("/no/such/folder", 0, nullptr).StartFolder(), "/some/home");
   unsetenv("HOME");
   const std::string fromDatabase = HomeFolder();
   if (saved != nullptr) setenv("HOME", kept.c_str(), 1);
