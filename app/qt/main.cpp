@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/preview_app.h"
 #include "app/qt/app_icon.h"
+#include "app/qt/dialog_units.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_settings_store.h"
 #include "app/qt/qt_startup_host.h"
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromStdString(title));
   QApplication::setWindowIcon(AppIcon());
+  // One font for every window, tooltips and menus included.
+  QApplication::setFont(DialogFont());
   InstallQtMessageBoxHandler();
 
   QtStartupHost host;

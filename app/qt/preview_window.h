@@ -1,6 +1,8 @@
 // The main dialog's window in Qt: template 102's controls, laid out in
 // dialog units, forwarding every event to PreviewDialog and serving it as
-// its DialogView.
+// its DialogView. Besides the controls' own input it takes a folder or a
+// drawing dropped on it, and steps through the previews with the mouse
+// wheel over the picture and with Page Up and Page Down.
 #pragma once
 
 #include <QDialog>
@@ -13,7 +15,9 @@
 #include "app/dialog_view.h"
 
 class QComboBox;
+class QMimeData;
 class QPainter;
+class QWheelEvent;
 
 namespace pictrove {
 
@@ -83,12 +87,19 @@ class PreviewWindow : public QDialog, public DialogView {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   template <typename Widget>
   Widget* addControl(int id, Widget* widget, const QRect& geometry);
   void showSystemMenu(const QPoint& globalPos);
   void paintThumbnail(QPainter& painter);
+  // The local path a drag carries when the dialog would open it.
+  bool droppedPath(const QMimeData* data, std::string& path) const;
+  void wheelOverPicture(const QWheelEvent* event);
 
   SettingsStore& settings_;
   PreviewDialog* logic_ = nullptr;
@@ -98,6 +109,7 @@ class PreviewWindow : public QDialog, public DialogView {
   UpDownControl* upDown_ = nullptr;
   QMenu systemMenu_;
   std::vector<std::function<void()>> tasksWhenShown_;
+  int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch
 };
 
 }  // namespace pictrove
