@@ -1,11 +1,12 @@
-// Pictrove: with no arguments the dialog, otherwise the headless command
-// line, which needs no display.
+// Pictrove: the dialog (opening the folder or drawing given, if any), or the
+// headless command line, which needs no display.
 #include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/preview_app.h"
 #include "app/qt/app_icon.h"
 #include "app/qt/dialog_units.h"
+#include "app/qt/display_probe.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_settings_store.h"
 #include "app/qt/qt_startup_host.h"
@@ -59,8 +61,19 @@ int main(int argc, char** argv) {
               << "The same work runs headless, for example: pictrove --export FOLDER\n";
     return 1;
   }
+  std::string problem;
+  if (!XDisplayReachable(problem)) {
+    std::cerr << "pictrove: " << problem << "\n"
+              << "The dialog needs a desktop session. The same work runs headless, for example:\n"
+              << "pictrove --export FOLDER\n";
+    return 1;
+  }
 
-  QApplication app(argc, argv);
+  std::optional<QApplication> application;
+  {
+    const QtStartGuard guard;
+    application.emplace(argc, argv);
+  }
   QCoreApplication::setApplicationName(QString::fromStdString(title));
   QApplication::setWindowIcon(AppIcon());
   // One font for every window, tooltips and menus included.
