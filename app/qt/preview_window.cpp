@@ -421,7 +421,8 @@ bool PreviewWindow::droppedPath(const QMimeData* data, std::string& path) const 
 
 void PreviewWindow::dragEnterEvent(QDragEnterEvent* event) {
   std::string path;
-  if (droppedPath(event->mimeData(), path)) {
+  dragAccepted_ = droppedPath(event->mimeData(), path);
+  if (dragAccepted_) {
     event->acceptProposedAction();
   } else {
     event->ignore();
@@ -429,8 +430,9 @@ void PreviewWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void PreviewWindow::dragMoveEvent(QDragMoveEvent* event) {
-  std::string path;
-  if (droppedPath(event->mimeData(), path)) {
+  // The same drag as on entering: its verdict stands, without asking the
+  // file system again at every move of the mouse.
+  if (dragAccepted_) {
     event->acceptProposedAction();
   } else {
     event->ignore();

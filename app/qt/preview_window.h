@@ -110,6 +110,7 @@ class PreviewWindow : public QDialog, public DialogView {
   QMenu systemMenu_;
   std::vector<std::function<void()>> tasksWhenShown_;
   int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch
+  bool dragAccepted_ = false;  // whether the drag over the window would be taken
 };
 
 }  // namespace pictrove
