@@ -33,14 +33,14 @@ std::string Upper(std::string text) {
 }
 
 // The options, for the parser and for the help alike.
-struct OptionSpec {
+struct OptionInfo {
   const char* shortName;  // "" for none
   const char* longName;
   const char* valueName;  // "" for a flag
   const char* help;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {"", "list", "FOLDER", "List the drawings in FOLDER that carry a preview."},
     {"", "export", "FOLDER", "Save the preview of every drawing in FOLDER as an image."},
     {"f", "format", "FORMAT",
@@ -55,7 +55,7 @@ constexpr OptionSpec kOptions[] = {
     {"v", "version", "", "Show the version and exit."},
 };
 
-std::string OptionLabel(const OptionSpec& option) {
+std::string OptionLabel(const OptionInfo& option) {
   std::string label = option.shortName[0] != '\0' ? std::string("-") + option.shortName + ", " : "    ";
   label += std::string("--") + option.longName;
   if (option.valueName[0] != '\0') label += std::string(" ") + option.valueName;
@@ -127,12 +127,12 @@ CommandLine::CommandLine(const std::vector<std::string>& arguments) {
 
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-  for (const OptionSpec& spec : kOptions) {
+  for (const OptionInfo& option : kOptions) {
     QStringList names;
-    if (spec.shortName[0] != '\0') names << QString::fromLatin1(spec.shortName);
-    names << QString::fromLatin1(spec.longName);
-    parser.addOption(QCommandLineOption(names, QString::fromLatin1(spec.help),
-                                        QString::fromLatin1(spec.valueName)));
+    if (option.shortName[0] != '\0') names << QString::fromLatin1(option.shortName);
+    names << QString::fromLatin1(option.longName);
+    parser.addOption(QCommandLineOption(names, QString::fromLatin1(option.help),
+                                        QString::fromLatin1(option.valueName)));
   }
   QStringList argv{QStringLiteral("pictrove")};
   for (const std::string& argument : arguments) argv << FromBytes(argument);
@@ -140,13 +140,13 @@ CommandLine::CommandLine(const std::vector<std::string>& arguments) {
   if (!parser.parse(argv)) {
     // A value option at the end: say what it needs, as for an empty value.
     const QString text = parser.errorText();
-    for (const OptionSpec& spec : kOptions) {
-      if (spec.valueName[0] == '\0') continue;
-      for (const QString& form : {QStringLiteral("--") + QString::fromLatin1(spec.longName),
-                                  QStringLiteral("-") + QString::fromLatin1(spec.shortName)}) {
+    for (const OptionInfo& option : kOptions) {
+      if (option.valueName[0] == '\0') continue;
+      for (const QString& form : {QStringLiteral("--") + QString::fromLatin1(option.longName),
+                                  QStringLiteral("-") + QString::fromLatin1(option.shortName)}) {
         if (text == QStringLiteral("Missing value after '%1'.").arg(form)) {
-          fail(std::string("--") + spec.longName + " needs " +
-               (std::string(spec.longName) == "format" ? "one of BMP, JPG, PCX, PNG, TIFF"
+          fail(std::string("--") + option.longName + " needs " +
+               (std::string(option.longName) == "format" ? "one of BMP, JPG, PCX, PNG, TIFF"
                                                         : "a folder"));
           return;
         }
@@ -162,9 +162,9 @@ CommandLine::CommandLine(const std::vector<std::string>& arguments) {
     if (values.isEmpty()) return std::nullopt;
     return ToBytes(values.back());
   };
-  for (const OptionSpec& spec : kOptions) {
-    if (parser.values(QString::fromLatin1(spec.longName)).size() > 1) {
-      fail(std::string("--") + spec.longName + " may be given once");
+  for (const OptionInfo& option : kOptions) {
+    if (parser.values(QString::fromLatin1(option.longName)).size() > 1) {
+      fail(std::string("--") + option.longName + " may be given once");
       return;
     }
   }
@@ -245,8 +245,8 @@ std::string CommandLine::HelpText() {
       "\n"
       "Options:\n";
   std::size_t width = 0;
-  for (const OptionSpec& option : kOptions) width = std::max(width, OptionLabel(option).size());
-  for (const OptionSpec& option : kOptions) {
+  for (const OptionInfo& option : kOptions) width = std::max(width, OptionLabel(option).size());
+  for (const OptionInfo& option : kOptions) {
     const std::string label = OptionLabel(option);
     text += "  " + label + std::string(width - label.size() + 2, ' ') +
             Wrapped(option.help, width + 4, 78) + "\n";

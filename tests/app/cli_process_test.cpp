@@ -198,47 +198,6 @@ TEST_F(ProgramTest, ExportCountsOnATerminalWithoutGarblingItsLines) {
   EXPECT_EQ(piped.out.find('\r'), std::string::npos);
 }
 
-TEST_F(ProgramTest, ExitCodesForFoldersThatCannotBeUsed) {
-  drawings.write("plan.dwg", BmpDrawing(20, 20, 0x808080));
-  const struct {
-    std::vector<std::string> arguments;
-    int code;
-    std::string err;
-  } cases[] = {
-      {{"--list", drawings.file("missing")}, 2,
-       "pictrove: " + drawings.file("missing") + ": No such file or directory\n"},
-      {{"--export", drawings.file("plan.dwg"), "--format=PNG"}, 2,
-       "pictrove: " + drawings.file("plan.dwg") + ": Not a directory\n"},
-      {{"--export", drawings.path(), "--format=PNG", "--output", drawings.file("plan.dwg")}, 2,
-       "pictrove: " + drawings.file("plan.dwg") + ": Not a directory\n"},
-      {{"--list", drawings.path(), "--format=PNG"}, 2, ""},
-      {{"--export", drawings.path(), "--format=GIF"}, 2, ""},
-  };
-  for (const auto& c : cases) {
-    const ProcessResult result = RunProgram(kProgram, c.arguments, Session());
-    EXPECT_EQ(result.exitCode, c.code) << c.arguments.front() << " " << c.arguments[1];
-    if (!c.err.empty()) {
-      EXPECT_EQ(result.err, c.err);
-    }
-    EXPECT_EQ(result.out, "");
-  }
-}
-
-TEST_F(ProgramTest, RecursiveExportIntoAnOutputFolderWithAFormatAfterAnEqualsSign) {
-  ASSERT_EQ(mkdir(drawings.file("sub").c_str(), 0755), 0);
-  drawings.write("a.dwg", BmpDrawing(20, 20, 0x808080));
-  drawings.write("sub/b.dwg", PngDrawing(20, 20, 0x808080));
-  testsupport::TempDir output;
-  const std::string target = output.file("previews/2024");
-  const ProcessResult result =
-      RunProgram(kProgram, {"--export", drawings.path(), "--recursive", "--format=png", "--output", target}, Session());
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, target + "/a.PNG\n" + target + "/sub/b.PNG\n");
-  EXPECT_EQ(testsupport::readFile(target + "/sub/b.PNG").at(1), 'P');
-  const ProcessResult listed = RunProgram(kProgram, {"--list", drawings.path(), "-r"}, Session());
-  EXPECT_EQ(listed.out, "a.dwg\t20x20\tBMP\nsub/b.dwg\t20x20\tPNG\n");
-}
-
 TEST_F(ProgramTest, UnreachableDisplayEndsWithAMessageInsteadOfAnAbort) {
   // A display number nobody serves.
   int number = 0;
@@ -264,12 +223,6 @@ TEST_F(ProgramTest, UnreachableDisplayEndsWithAMessageInsteadOfAnAbort) {
   const ProcessResult other = RunProgram(kProgram, {}, environment, 30);
   EXPECT_EQ(other.exitCode, 1) << other.err;
   EXPECT_NE(other.err.find("pictrove: the dialog cannot start"), std::string::npos) << other.err;
-}
-
-TEST_F(ProgramTest, PathWithoutADisplaySaysSoToo) {
-  ProcessResult result = RunProgram(kProgram, {PICTROVE_SAMPLES_DIR}, Session(), 30);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.err.find("no display"), std::string::npos) << result.err;
 }
 
 }  // namespace

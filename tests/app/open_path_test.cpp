@@ -162,14 +162,6 @@ TEST_F(OpenPathTest, NamesThatAreNotUtf8KeepTheirBytes) {
   EXPECT_EQ(view.stringSettings["Settings/LastFolder"], folder);
 }
 
-TEST_F(OpenPathTest, NothingHappensBeforeTheDialogIsInitialised) {
-  PutFour();
-  dialog.OpenPath(dir.path());
-  dialog.OpenPath(dir.file("missing"));
-  EXPECT_TRUE(view.messages.empty());
-  EXPECT_EQ(view.workRuns, 0);
-}
-
 TEST(OpenPathModal, ThePathIsOpenedOnceTheDialogIsShown) {
   testsupport::TempDir dir;
   dir.write("a.dwg", BmpDrawing(40, 30, 0x808080));

@@ -1,8 +1,7 @@
 // The real Qt dialog, offscreen, with what reaches it besides its buttons:
 // folders and drawings dropped on it, the mouse wheel over the picture and
 // Page Up/Page Down, a path to open at start-up; the shortened label, the
-// up-down control's focus frame, the one font, and the names and tooltips of
-// the controls without text of their own.
+// up-down control's focus frame and the one font.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -269,20 +268,6 @@ TEST_F(QtWindowTest, UpDownControlShowsItsFocus) {
   window.control(IDC_EXIT)->setFocus(Qt::TabFocusReason);
   EXPECT_FALSE(upDown->focusFrameShown());
   EXPECT_EQ(grab(), without);
-}
-
-TEST_F(QtWindowTest, ControlsWithoutTextHaveNamesAndTooltips) {
-  Open();
-  auto* previous = window.upDown()->findChild<QToolButton*>(QStringLiteral("previous"));
-  auto* next = window.upDown()->findChild<QToolButton*>(QStringLiteral("next"));
-  ASSERT_NE(previous, nullptr);
-  ASSERT_NE(next, nullptr);
-  EXPECT_EQ(previous->accessibleName(), "Previous preview");
-  EXPECT_EQ(next->accessibleName(), "Next preview");
-  for (QWidget* widget : {static_cast<QWidget*>(previous), static_cast<QWidget*>(next), window.control(IDC_FRAME)})
-    EXPECT_FALSE(widget->toolTip().isEmpty()) << widget->objectName().toStdString();
-  for (int id : {IDC_SPIN, IDC_FRAME, IDC_ANIMATE})
-    EXPECT_FALSE(window.control(id)->accessibleName().isEmpty()) << id;
 }
 
 TEST_F(QtWindowTest, DialogBrowserAboutBoxAndMessageBoxesShareOneFont) {
