@@ -12,6 +12,8 @@
 #include "app/core/preview_info.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail.h"
+#include "app/file_checks.h"
+#include "app/progress_line.h"
 #include "app/text_utils.h"
 
 namespace pictrove {
@@ -61,6 +63,24 @@ Thumbnail MakeThumbnail(const FoundFile& drawing, int type) {
   return thumbnail;
 }
 
+// Where a drawing's image goes: beside the drawing or, with an output
+// folder, at the drawing's name below it (its folders made as needed), by
+// the same naming rule. "" with `made` set to the error when a folder
+// cannot be made.
+std::string OutputFor(const FoundFile& drawing, const std::string& outputFolder,
+                      const std::string& extension, std::string& madeFolder, int& error) {
+  error = 0;
+  if (outputFolder.empty()) return OutputPathFor(drawing.path, extension);
+  const std::string placed = outputFolder + (outputFolder.back() == '/' ? "" : "/") + drawing.name;
+  const std::string output = OutputPathFor(placed, extension);
+  const std::string folder = placed.substr(0, placed.rfind('/'));
+  if (folder != madeFolder) {
+    error = MakeFolders(folder);
+    if (error == 0) madeFolder = folder;
+  }
+  return output;
+}
+
 }  // namespace
 
 BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out) {
@@ -82,26 +102,50 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, st
 }
 
 BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int threads,
-                           std::ostream& out, std::ostream& err) {
+                           std::ostream& out, std::ostream& err, const ExportOptions& options) {
   BatchResult result;
-  const char* extension = OutputFormatText(type);
+  const char* text = OutputFormatText(type);
+  const std::string extension = text ? text : "";
+  std::string madeFolder;  // the output folder last made, so each is made once
   // Files are written in name order, so that of two drawings whose images
   // share a name the first one's is kept.
   SaveBatch batch;
   RunInOrder(
       drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], type); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
-        if (!thumbnail.listed) return;
-        ++result.previews;
-        const std::string output = OutputPathFor(drawings[i].path, extension ? extension : "");
-        const SaveOutcome outcome = batch.Save(output, drawings[i].path, type,
-                                               thumbnail.picture ? &thumbnail.encoded : nullptr);
-        if (outcome.status == SaveStatus::Written) {
-          out << EscapeForLine(outcome.path) << '\n';
-        } else {
-          err << EscapeForLine(outcome.path) << ": " << SaveFailureText(outcome) << '\n';
-          ++result.failed;
+        if (thumbnail.listed) {
+          ++result.previews;
+          int folderError = 0;
+          const std::string output =
+              OutputFor(drawings[i], options.outputFolder, extension, madeFolder, folderError);
+          const SaveOutcome outcome =
+              folderError != 0
+                  ? SaveOutcome{SaveStatus::CannotCreate, output, folderError}
+                  : batch.Save(output, drawings[i].path, type,
+                               thumbnail.picture ? &thumbnail.encoded : nullptr);
+          if (outcome.status == SaveStatus::Written) {
+            auto print = [&] { out << EscapeForLine(outcome.path) << '\n'; };
+            if (options.progress != nullptr && options.outputOnTerminal) {
+              options.progress->PrintAbove([&] {
+                print();
+                out.flush();
+              });
+            } else {
+              print();
+            }
+          } else {
+            auto print = [&] {
+              err << EscapeForLine(outcome.path) << ": " << SaveFailureText(outcome) << '\n';
+            };
+            if (options.progress != nullptr) {
+              options.progress->PrintAbove(print);
+            } else {
+              print();
+            }
+            ++result.failed;
+          }
         }
+        if (options.progress != nullptr) options.progress->Advance();
       });
   return result;
 }

@@ -6,11 +6,14 @@
 
 #include <cstddef>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "app/core/drawing_search.h"
 
 namespace pictrove {
+
+class ProgressLine;
 
 struct BatchResult {
   std::size_t previews = 0;  // drawings that have a preview
@@ -21,10 +24,22 @@ struct BatchResult {
 // height as its header states, tab, BMP or PNG ("-" when neither).
 BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out);
 
-// Saves every preview's thumbnail beside its drawing in output format
-// `type`: the path of each written file to `out`, "path: reason" for each
-// failure to `err`.
+struct ExportOptions {
+  // Where the images go: "" beside each drawing; otherwise this folder,
+  // with each drawing's name (a path relative to the scanned folder) below
+  // it, its folders made as needed.
+  std::string outputFolder;
+  // The counter on a terminal, advanced once per drawing; the lines to
+  // standard error are printed above it.
+  ProgressLine* progress = nullptr;
+  // Standard output is the counter's terminal too: its lines are printed
+  // above the counter as well.
+  bool outputOnTerminal = false;
+};
+
+// Saves every preview's thumbnail in output format `type`: the path of each
+// written file to `out`, "path: reason" for each failure to `err`.
 BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int threads,
-                           std::ostream& out, std::ostream& err);
+                           std::ostream& out, std::ostream& err, const ExportOptions& options = {});
 
 }  // namespace pictrove

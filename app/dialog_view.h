@@ -78,6 +78,14 @@ class DialogView {
                             int defaultValue) = 0;
   virtual void WriteProfileInt(const std::string& section, const std::string& key,
                                int value) = 0;
+  // Strings of the profile, as bytes (see SettingsStore).
+  virtual std::string GetProfileString(const std::string& section, const std::string& key,
+                                       const std::string& defaultValue) = 0;
+  virtual void WriteProfileString(const std::string& section, const std::string& key,
+                                  const std::string& value) = 0;
+  // Runs `task` once, as soon as the dialog shown by RunModal runs its
+  // loop: work that should happen in the dialog, not before it is there.
+  virtual void RunWhenShown(const std::function<void()>& task) = 0;
   // Runs `work` to completion while the dialog takes no input and the
   // animation keeps moving. `work` touches no user-interface state; it may
   // run on another thread. An exception from `work` reaches the caller.

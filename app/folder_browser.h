@@ -1,7 +1,8 @@
 // The folder chooser behind Select: remembers the folder to preselect, the
 // folder the user ends with, and the status text shown while browsing. The
 // browsing itself is the view's (DialogView::BrowseForFolder), which calls
-// back OnInitialized and OnSelectionChanged.
+// back OnInitialized and OnSelectionChanged. With no folder to preselect the
+// browser opens at the home folder, with nothing selected.
 #pragma once
 
 #include <string>
@@ -31,6 +32,9 @@ class FolderBrowser {
   const std::string& Title() const { return title_; }
   unsigned Flags() const { return flags_; }
   const std::string& InitialFolder() const { return initialFolder_; }
+  // Where the browser opens: InitialFolder() while it is a folder, else the
+  // home folder.
+  std::string StartFolder() const;
   const std::string& SelectedFolder() const { return selectedFolder_; }
 
  private:
@@ -40,5 +44,9 @@ class FolderBrowser {
   std::string initialFolder_;
   std::string selectedFolder_;
 };
+
+// The user's home folder: $HOME, or the password database's entry; "/" as a
+// last resort.
+std::string HomeFolder();
 
 }  // namespace pictrove

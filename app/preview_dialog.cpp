@@ -1,11 +1,14 @@
 #include "app/preview_dialog.h"
 
+#include <sys/stat.h>
+
 #include <utility>
 
 #include "app/core/drawing_search.h"
 #include "app/core/output_format.h"
 #include "app/core/thumbnail_bitmap.h"
 #include "app/dialog_view.h"
+#include "app/file_checks.h"
 #include "app/folder_browser.h"
 #include "app/resource_ids.h"
 #include "app/settings_keys.h"
@@ -22,7 +25,8 @@ constexpr std::size_t kListedFailures = 12;
 // Stops the animation and restores the cursor however the scan ends.
 class ScanScope {
  public:
-  explicit ScanScope(DialogView& view) : view_(view) {
+  ScanScope(DialogView& view, bool& scanning) : view_(view), scanning_(scanning) {
+    scanning_ = true;
     view_.BeginWaitCursor();
     view_.PlayAnimation();
     view_.ShowControl(IDC_ANIMATE, true);
@@ -31,13 +35,20 @@ class ScanScope {
     view_.StopAnimation();
     view_.ShowControl(IDC_ANIMATE, false);
     view_.EndWaitCursor();
+    scanning_ = false;
   }
   ScanScope(const ScanScope&) = delete;
   ScanScope& operator=(const ScanScope&) = delete;
 
  private:
   DialogView& view_;
+  bool& scanning_;
 };
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
 
 }  // namespace
 
@@ -46,13 +57,14 @@ PreviewDialog::PreviewDialog(DialogView& view, ToolkitSession::Starter start)
 
 PreviewDialog::~PreviewDialog() = default;
 
-int PreviewDialog::DoModal() {
+int PreviewDialog::DoModal(const std::string& openPath) {
   if (OnCreate() == -1) {
     OnDestroy();
     return -1;
   }
   m_view.CreateControls();
   OnInitDialog();
+  if (!openPath.empty()) m_view.RunWhenShown([this, openPath] { OpenPath(openPath); });
   const int result = m_view.RunModal();
   OnDestroy();
   return result;
@@ -120,11 +132,48 @@ ThumbnailPaint PreviewDialog::OnPaint() const {
 }
 
 void PreviewDialog::OnSelect() {
-  FolderBrowser browser(m_strFolder, 0, &m_view);
+  FolderBrowser browser(BrowserFolder(), 0, &m_view);
   if (browser.DoModal() != IDOK) return;
-  const std::string folder = browser.SelectedFolder();
+  ScanChosenFolder(browser.SelectedFolder(), std::string());
+}
+
+std::string PreviewDialog::BrowserFolder() {
+  if (!m_strFolder.empty()) return m_strFolder;
+  const std::string last = m_view.GetProfileString(kSettingsSection, kLastFolderKey, std::string());
+  return IsFolder(last) ? last : std::string();
+}
+
+void PreviewDialog::OpenPath(const std::string& path) {
+  if (m_bInitialised != 1 || m_bScanning) return;
+  OpenTarget target;
+  if (const int error = ResolveOpenPath(path, target)) {
+    m_view.MessageBox(FormatText(LoadAppString(IDS_CANNOT_OPEN).c_str(), ReadableText(path).c_str(),
+                                 SystemErrorText(error).c_str()),
+                      MB_ICONEXCLAMATION | MB_OK);
+    return;
+  }
+  ScanChosenFolder(target.folder, target.name);
+}
+
+bool PreviewDialog::AcceptsDroppedPath(const std::string& path) const {
+  if (m_bInitialised != 1 || m_bScanning || path.empty()) return false;
+  const std::size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return IsFolder(path) || MatchesDrawingPattern(name);
+}
+
+void PreviewDialog::ScanChosenFolder(const std::string& folder, const std::string& show) {
   if (ScanFolder(folder)) {
     m_strFolder = folder;
+    m_view.WriteProfileString(kSettingsSection, kLastFolderKey, folder);
+    if (!show.empty()) {
+      for (std::size_t i = 0; i < EntryCount(); ++i) {
+        if (Entry(i)->m_strName != show) continue;
+        m_nCurrent = static_cast<int>(i);
+        m_view.SetSpinPosition(m_nCurrent);
+        break;
+      }
+    }
     UpdateData(FALSE);
     m_view.InvalidateRect(m_rcThumb, false);
     UpdateLabel();
@@ -145,7 +194,7 @@ void PreviewDialog::OnSelect() {
 }
 
 BOOL PreviewDialog::ScanFolder(const std::string& folder) {
-  ScanScope scope(m_view);
+  ScanScope scope(m_view, m_bScanning);
 
   std::vector<FoundFile> matches;
   m_view.RunWork([&] { matches = FindDrawingFiles(folder); });

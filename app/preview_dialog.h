@@ -42,8 +42,9 @@ class PreviewDialog {
   PreviewDialog& operator=(const PreviewDialog&) = delete;
 
   // Creates, shows and runs the dialog until it ends; -1 when creation
-  // failed (the toolkit did not start).
-  int DoModal();
+  // failed (the toolkit did not start). A non-empty `openPath` is opened
+  // (OpenPath) as soon as the dialog is shown.
+  int DoModal(const std::string& openPath = std::string());
 
   // ---- Handlers ----
   // Connects and starts the toolkit; 0 to go on, -1 when it failed (after
@@ -63,6 +64,16 @@ class PreviewDialog {
   void OnDestroy();
 
   // ---- Operations ----
+  // Opens a folder or a drawing (bytes; relative to the working folder or
+  // absolute), from the command line or a drop: a folder is scanned as if
+  // chosen with Select; a drawing's folder is scanned and that drawing
+  // shown, or the first preview when it has none. A path that cannot be
+  // opened is reported with the system's reason, and nothing changes.
+  // Ignored before initialisation and while a scan runs.
+  void OpenPath(const std::string& path);
+  // Whether a drop of `path` would be taken: a folder, or a name ending in
+  // ".dwg" in any letter case, while the dialog is up and not scanning.
+  bool AcceptsDroppedPath(const std::string& path) const;
   BOOL ScanFolder(const std::string& folder);
   // Builds the entry's thumbnail from a BMP or PNG file image. TRUE when the
   // preview was decoded (the entry then also knows its kind and size).
@@ -82,10 +93,18 @@ class PreviewDialog {
   std::size_t EntryCount() const;
   const PreviewEntry* Entry(std::size_t index) const;
   int CurrentIndex() const { return m_nCurrent; }
+  // Whether a scan is under way (the window takes no drops then).
+  bool Scanning() const { return m_bScanning; }
 
  private:
   void ReportSaveFailures(const std::vector<SaveOutcome>& failures, int attempted);
   bool ChooseOutputFormat(std::string& extension);
+  // Scans a folder the user chose and shows the outcome: the entry named
+  // `show` (or the first), or the message that there are no previews.
+  void ScanChosenFolder(const std::string& folder, const std::string& show);
+  // Where the folder browser opens: the folder on show, else the last one
+  // scanned when it is still there, else "" (the browser's own start).
+  std::string BrowserFolder();
 
   DialogView& m_view;
   ToolkitSession::Starter m_start;
@@ -99,6 +118,7 @@ class PreviewDialog {
   // successful OnCreate to OnDestroy.
   std::unique_ptr<PreviewSession> m_session;
   int m_bInitialised = 0;
+  bool m_bScanning = false;
 };
 
 }  // namespace pictrove

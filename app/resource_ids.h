@@ -39,5 +39,6 @@ constexpr unsigned IDS_NO_PREVIEWS = 57349;
 constexpr unsigned IDS_DISPLAY_DEPTH = 57350;
 constexpr unsigned IDS_PREVIEW_SAVED = 57351;
 constexpr unsigned IDS_ALL_PREVIEWS_SAVED = 57352;
+constexpr unsigned IDS_CANNOT_OPEN = 57353;
 
 }  // namespace pictrove

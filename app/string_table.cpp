@@ -32,6 +32,8 @@ std::string LoadAppString(unsigned id) {
       return "Bitmap preview saved!";
     case IDS_ALL_PREVIEWS_SAVED:
       return "All bitmap previews have been saved!";
+    case IDS_CANNOT_OPEN:
+      return "The following cannot be opened:\n\n%s\n\n%s";
     default:
       return std::string();
   }

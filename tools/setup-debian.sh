@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libtbb-dev
   qt6-base-dev libgl-dev
+  libxcb1-dev
   xvfb xauth imagemagick x11-utils xdotool fonts-dejavu-core
   clang libclang-rt-14-dev
 )

@@ -14,8 +14,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Pictrove"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
-  QFont dialogFont = QApplication::font();
-  dialogFont.setPointSize(8);
+  const QFont dialogFont = DialogFont();
   setFont(dialogFont);
   const DialogUnits du(dialogFont);
 

@@ -1,5 +1,6 @@
 #include "app/qt/dialog_units.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 
 namespace pictrove {
@@ -29,6 +30,12 @@ int DialogUnits::y(int units) const { return Scale(units, baseY_, 8); }
 
 QRect DialogUnits::rect(int left, int top, int width, int height) const {
   return QRect(x(left), y(top), x(width), y(height));
+}
+
+QFont DialogFont() {
+  QFont font = QApplication::font();
+  font.setPointSize(8);
+  return font;
 }
 
 }  // namespace pictrove

@@ -26,4 +26,9 @@ class DialogUnits {
   int baseY_;
 };
 
+// The font of the dialog, the folder browser, the About box and the message
+// boxes: the application's font family at 8 points, the size the templates
+// are laid out for.
+QFont DialogFont();
+
 }  // namespace pictrove

@@ -1,16 +1,20 @@
-// Pictrove: with no arguments the dialog, otherwise the headless command
-// line, which needs no display.
+// Pictrove: the dialog (opening the folder or drawing given, if any), or the
+// headless command line, which needs no display.
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/preview_app.h"
 #include "app/qt/app_icon.h"
+#include "app/qt/dialog_units.h"
+#include "app/qt/display_probe.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_settings_store.h"
 #include "app/qt/qt_startup_host.h"
@@ -43,24 +47,41 @@ int main(int argc, char** argv) {
   TuneHeapForScans();
   const std::string title = LoadAppString(IDS_APP_TITLE);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (!arguments.empty()) {
-    const CommandLine commandLine(arguments);
+  const CommandLine commandLine(arguments);
+  if (commandLine.mode() != CommandLine::Mode::Dialog) {
     QtSettingsStore settings(QString::fromStdString(LoadAppString(IDS_REGISTRY_KEY)),
                              QString::fromStdString(title));
-    return commandLine.Run(settings, std::cout, std::cerr);
+    Terminals terminals;
+    terminals.out = isatty(STDOUT_FILENO) == 1;
+    terminals.err = isatty(STDERR_FILENO) == 1;
+    return commandLine.Run(settings, std::cout, std::cerr, terminals);
   }
   if (!DisplayAvailable()) {
     std::cerr << "pictrove: no display found; the dialog needs a desktop session.\n"
               << "The same work runs headless, for example: pictrove --export FOLDER\n";
     return 1;
   }
+  std::string problem;
+  if (!XDisplayReachable(problem)) {
+    std::cerr << "pictrove: " << problem << "\n"
+              << "The dialog needs a desktop session. The same work runs headless, for example:\n"
+              << "pictrove --export FOLDER\n";
+    return 1;
+  }
 
-  QApplication app(argc, argv);
+  std::optional<QApplication> application;
+  {
+    const QtStartGuard guard;
+    application.emplace(argc, argv);
+  }
   QCoreApplication::setApplicationName(QString::fromStdString(title));
   QApplication::setWindowIcon(AppIcon());
+  // One font for every window, tooltips and menus included.
+  QApplication::setFont(DialogFont());
   InstallQtMessageBoxHandler();
 
   QtStartupHost host;
+  host.setOpenPath(commandLine.path());
   PreviewApp theApp(host);
   theApp.InitInstance();
   return 0;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "app/qt/dialog_units.h"
 #include "app/resource_ids.h"
 #include "app/string_table.h"
 #include "platform/message_box.h"
@@ -39,6 +40,7 @@ int ShowMessageBox(QWidget* parent, const std::string& text, unsigned style) {
                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                   QMessageBox::NoButton, parent);
   box.setObjectName(QStringLiteral("messageBox"));
+  box.setFont(DialogFont());
   box.setTextFormat(Qt::PlainText);
   struct Choice {
     QMessageBox::StandardButton button;

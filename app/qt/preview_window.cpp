@@ -3,15 +3,21 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -26,6 +32,7 @@
 #include "app/qt/dialog_units.h"
 #include "app/qt/folder_browser_dialog.h"
 #include "app/qt/message_boxes.h"
+#include "app/qt/name_label.h"
 #include "app/qt/up_down_control.h"
 #include "app/resource_ids.h"
 #include "app/settings_store.h"
@@ -100,9 +107,9 @@ Widget* PreviewWindow::addControl(int id, Widget* widget, const QRect& geometry)
 }
 
 void PreviewWindow::CreateControls() {
-  QFont dialogFont = QApplication::font();
-  dialogFont.setPointSize(8);
+  const QFont dialogFont = DialogFont();
   setFont(dialogFont);
+  systemMenu_.setFont(dialogFont);
   const DialogUnits du(dialogFont);
 
   // In tab order.
@@ -135,6 +142,7 @@ void PreviewWindow::CreateControls() {
   output_->setCurrentIndex(-1);
 
   animation_ = addControl(IDC_ANIMATE, new AnimationControl(this), du.rect(267, 164, 47, 44));
+  animation_->setAccessibleName(QStringLiteral("Scanning"));
 
   auto* exit = addControl(IDC_EXIT, new QPushButton(QStringLiteral("E&xit"), this),
                           du.rect(276, 229, 50, 14));
@@ -157,10 +165,9 @@ void PreviewWindow::CreateControls() {
   upDown_ = addControl(IDC_SPIN, new UpDownControl(this), du.rect(107, 194, 51, 20));
   upDown_->setEnabled(false);
 
-  auto* label = addControl(IDC_FILENAME, new QLabel(QStringLiteral("FileName"), this),
-                           du.rect(15, 69, 213, 8));
+  auto* label = addControl(IDC_FILENAME, new NameLabel(this), du.rect(15, 69, 213, 8));
+  label->setFullText(QStringLiteral("FileName"));
   label->setAlignment(Qt::AlignCenter);
-  label->setTextFormat(Qt::PlainText);
 
   auto* frame = addControl(IDC_FRAME, new QFrame(this), du.rect(15, 82, 239, 106));
   frame->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -170,6 +177,10 @@ void PreviewWindow::CreateControls() {
     black.setColor(group, QPalette::WindowText, Qt::black);
   frame->setPalette(black);
   frame->setEnabled(false);
+  frame->setAccessibleName(QStringLiteral("Preview picture"));
+  frame->setToolTip(QStringLiteral("The preview on show; the mouse wheel steps through the previews"));
+  // The wheel over the picture steps like the arrows.
+  frame->installEventFilter(this);
 
   QWidget::setTabOrder(folder, select);
   QWidget::setTabOrder(select, save);
@@ -195,6 +206,12 @@ void PreviewWindow::CreateControls() {
   connect(upDown_, &UpDownControl::stepped, this, [this](int delta) {
     if (logic_) logic_->OnDeltaposSpin(delta);
   });
+  // Page Up and Page Down step wherever the focus is.
+  for (const auto& [key, delta] : {std::pair{Qt::Key_PageUp, -1}, std::pair{Qt::Key_PageDown, +1}}) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    connect(shortcut, &QShortcut::activated, this, [this, delta = delta] { upDown_->step(delta); });
+  }
+  setAcceptDrops(true);
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, [this] { sendSysCommand(IDM_ABOUTBOX); });
   auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
@@ -213,7 +230,18 @@ int PreviewWindow::RunModal() {
     const QRect available = screen->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
   }
+  // Queued now, these run once exec() has shown the window.
+  for (std::function<void()>& task : tasksWhenShown_) QTimer::singleShot(0, this, std::move(task));
+  tasksWhenShown_.clear();
   return exec();
+}
+
+void PreviewWindow::RunWhenShown(const std::function<void()>& task) {
+  if (isVisible()) {
+    QTimer::singleShot(0, this, task);
+  } else {
+    tasksWhenShown_.push_back(task);
+  }
 }
 
 void PreviewWindow::EndDialog(int result) { QDialog::done(result); }
@@ -229,7 +257,9 @@ void PreviewWindow::reject() {
 
 void PreviewWindow::SetControlText(int id, const std::string& text) {
   QWidget* widget = control(id);
-  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+  if (auto* nameLabel = qobject_cast<NameLabel*>(widget)) {
+    nameLabel->setFullText(FromUtf8(text));
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     edit->setText(FromUtf8(text));
   } else if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(FromUtf8(text));
@@ -240,6 +270,8 @@ void PreviewWindow::SetControlText(int id, const std::string& text) {
 
 std::string PreviewWindow::GetControlText(int id) {
   QWidget* widget = control(id);
+  // The label's full text, not the shortened one on show.
+  if (auto* nameLabel = qobject_cast<NameLabel*>(widget)) return nameLabel->fullText().toStdString();
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
   if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
   if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text().toStdString();
@@ -362,6 +394,92 @@ int PreviewWindow::GetProfileInt(const std::string& section, const std::string& 
 void PreviewWindow::WriteProfileInt(const std::string& section, const std::string& key,
                                     int value) {
   settings_.WriteProfileInt(section, key, value);
+}
+
+std::string PreviewWindow::GetProfileString(const std::string& section, const std::string& key,
+                                            const std::string& defaultValue) {
+  return settings_.GetProfileString(section, key, defaultValue);
+}
+
+void PreviewWindow::WriteProfileString(const std::string& section, const std::string& key,
+                                       const std::string& value) {
+  settings_.WriteProfileString(section, key, value);
+}
+
+bool PreviewWindow::droppedPath(const QMimeData* data, std::string& path) const {
+  if (logic_ == nullptr || data == nullptr || !data->hasUrls()) return false;
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1) return false;
+  const QUrl& url = urls.front();
+  if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+    return false;
+  // The path's bytes as they were encoded: a name that is not UTF-8 stays
+  // percent-encoded in the URL and comes back byte for byte.
+  path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+  return logic_->AcceptsDroppedPath(path);
+}
+
+void PreviewWindow::dragEnterEvent(QDragEnterEvent* event) {
+  std::string path;
+  dragAccepted_ = droppedPath(event->mimeData(), path);
+  if (dragAccepted_) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void PreviewWindow::dragMoveEvent(QDragMoveEvent* event) {
+  // The same drag as on entering: its verdict stands, without asking the
+  // file system again at every move of the mouse.
+  if (dragAccepted_) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void PreviewWindow::dropEvent(QDropEvent* event) {
+  std::string path;
+  if (!droppedPath(event->mimeData(), path)) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  // The drag's source waits for the drop to end: the scan and its messages
+  // come after.
+  QTimer::singleShot(0, this, [this, path] {
+    if (logic_) logic_->OpenPath(path);
+  });
+}
+
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && watched == control(IDC_FRAME)) {
+    wheelOverPicture(static_cast<QWheelEvent*>(event));
+    event->accept();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void PreviewWindow::wheelOverPicture(const QWheelEvent* event) {
+  // One step per notch (120 eighths of a degree), however finely a wheel or
+  // touchpad reports: turning away from the user goes back, towards the
+  // user goes on.
+  constexpr int kNotch = 120;
+  if (!upDown_->isEnabled()) {
+    wheelRemainder_ = 0;
+    return;
+  }
+  wheelRemainder_ += event->angleDelta().y();
+  while (wheelRemainder_ >= kNotch) {
+    wheelRemainder_ -= kNotch;
+    upDown_->step(-1);
+  }
+  while (wheelRemainder_ <= -kNotch) {
+    wheelRemainder_ += kNotch;
+    upDown_->step(+1);
+  }
 }
 
 void PreviewWindow::RunWork(const std::function<void()>& work) {

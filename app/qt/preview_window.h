@@ -1,17 +1,23 @@
 // The main dialog's window in Qt: template 102's controls, laid out in
 // dialog units, forwarding every event to PreviewDialog and serving it as
-// its DialogView.
+// its DialogView. Besides the controls' own input it takes a folder or a
+// drawing dropped on it, and steps through the previews with the mouse
+// wheel over the picture and with Page Up and Page Down.
 #pragma once
 
 #include <QDialog>
 #include <QMenu>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/dialog_view.h"
 
 class QComboBox;
+class QMimeData;
 class QPainter;
+class QWheelEvent;
 
 namespace pictrove {
 
@@ -69,6 +75,11 @@ class PreviewWindow : public QDialog, public DialogView {
   bool BrowseForFolder(FolderBrowser& browser, std::string& chosenPath) override;
   int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
+  std::string GetProfileString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) override;
+  void WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value) override;
+  void RunWhenShown(const std::function<void()>& task) override;
   void RunWork(const std::function<void()>& work) override;
 
  public slots:
@@ -76,12 +87,19 @@ class PreviewWindow : public QDialog, public DialogView {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   template <typename Widget>
   Widget* addControl(int id, Widget* widget, const QRect& geometry);
   void showSystemMenu(const QPoint& globalPos);
   void paintThumbnail(QPainter& painter);
+  // The local path a drag carries when the dialog would open it.
+  bool droppedPath(const QMimeData* data, std::string& path) const;
+  void wheelOverPicture(const QWheelEvent* event);
 
   SettingsStore& settings_;
   PreviewDialog* logic_ = nullptr;
@@ -90,6 +108,9 @@ class PreviewWindow : public QDialog, public DialogView {
   AnimationControl* animation_ = nullptr;
   UpDownControl* upDown_ = nullptr;
   QMenu systemMenu_;
+  std::vector<std::function<void()>> tasksWhenShown_;
+  int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch
+  bool dragAccepted_ = false;  // whether the drag over the window would be taken
 };
 
 }  // namespace pictrove

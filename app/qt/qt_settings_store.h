@@ -14,6 +14,12 @@ class QtSettingsStore : public SettingsStore {
 
   int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
+  // Strings are stored percent-encoded: any byte outside printable ASCII,
+  // and "%" itself, as %XX, so that every byte comes back as it went in.
+  std::string GetProfileString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) override;
+  void WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value) override;
 
  private:
   QString organization_;

@@ -38,7 +38,7 @@ void QtStartupHost::RunMainDialog() {
   PreviewWindow window(settings);
   PreviewDialog dialog(window);
   window.attach(&dialog);
-  dialog.DoModal();
+  dialog.DoModal(openPath_);
   window.attach(nullptr);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 #include "app/startup_host.h"
 
@@ -19,8 +20,12 @@ class QtStartupHost : public StartupHost {
   void SetRegistryKey(const std::string& company) override;
   void RunMainDialog() override;
 
+  // The folder or drawing the dialog opens as soon as it is shown.
+  void setOpenPath(const std::string& path) { openPath_ = path; }
+
  private:
   QString organization_;
+  std::string openPath_;
   bool screenDrawable_ = true;
 };
 

@@ -1,12 +1,19 @@
 // The pictrove program itself, headless: no display, no lock, settings
-// read and left untouched; the bundled samples and the real drawings.
+// read and left untouched; the bundled samples and the real drawings; the
+// counter on a terminal; a display that cannot be reached.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
+#include <sstream>
 
 #include "tests/app/drawing_fixtures.h"
 #include "tests/app/process_runner.h"
+#include "tests/app/terminal_screen.h"
 #include "tests/support/temp_dir.h"
 
 namespace apptest {
@@ -118,6 +125,104 @@ TEST_F(ProgramTest, RealDrawingsListWithTheirPreviewSizes) {
     EXPECT_NE(result.out.find(name), std::string::npos) << name;
   for (const char* absent : {"r11-old", "r2000-no-preview", "r2018-no-image"})
     EXPECT_EQ(result.out.find(absent), std::string::npos) << absent;
+}
+
+// Runs the program with standard output and error on a pseudo-terminal, as
+// in a terminal window; everything it wrote there.
+ProcessResult RunOnTerminal(const std::vector<std::string>& arguments, const Environment& environment) {
+  std::vector<std::string> argv = {kProgram};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> envp;
+  for (const auto& [key, value] : environment) envp.push_back(key + "=" + value);
+  std::vector<char*> argvPointers;
+  for (std::string& a : argv) argvPointers.push_back(a.data());
+  argvPointers.push_back(nullptr);
+  std::vector<char*> envPointers;
+  for (std::string& e : envp) envPointers.push_back(e.data());
+  envPointers.push_back(nullptr);
+
+  ProcessResult result;
+  int master = -1;
+  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid < 0) return result;
+  if (pid == 0) {
+    execve(argvPointers[0], argvPointers.data(), envPointers.data());
+    _exit(127);
+  }
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(master, buffer, sizeof buffer);
+    if (n > 0) {
+      result.out.append(buffer, static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;  // EIO once the program has ended and closed the terminal
+    }
+  }
+  close(master);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  return result;
+}
+
+TEST_F(ProgramTest, ExportCountsOnATerminalWithoutGarblingItsLines) {
+  drawings.write("a-broken.dwg", BrokenPreviewDrawing());
+  std::string expected = drawings.file("a-broken.BMP") + ": no picture to save\n";
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = "d" + std::to_string(100 + i);
+    drawings.write(name + ".dwg", BmpDrawing(200, 150, 0x336699));
+    expected += drawings.file(name + ".BMP") + "\n";
+  }
+  Environment environment = Session();
+  environment["PATH"] = "/usr/bin:/bin";
+  const ProcessResult shown = RunOnTerminal({"--export", drawings.path(), "--format", "BMP"}, environment);
+  EXPECT_EQ(shown.exitCode, 1);
+  EXPECT_NE(shown.out.find(" of 61 drawings, "), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("/s"), std::string::npos);
+  // What the terminal shows in the end: every line whole, in order, and the
+  // counter gone.
+  std::vector<std::string> lines;
+  for (const std::string& line : ScreenLines(shown.out)) lines.push_back(line);
+  std::vector<std::string> wanted;
+  std::istringstream expectedLines(expected);
+  for (std::string line; std::getline(expectedLines, line);) wanted.push_back(line);
+  wanted.push_back("");
+  EXPECT_EQ(lines, wanted);
+
+  // Redirected to pipes: no counter, no carriage return anywhere.
+  const ProcessResult piped = RunProgram(kProgram, {"--export", drawings.path(), "--format", "BMP"}, Session());
+  EXPECT_EQ(piped.exitCode, 1);
+  EXPECT_EQ(piped.err, drawings.file("a-broken.BMP") + ": no picture to save\n");
+  EXPECT_EQ(piped.out.find('\r'), std::string::npos);
+}
+
+TEST_F(ProgramTest, UnreachableDisplayEndsWithAMessageInsteadOfAnAbort) {
+  // A display number nobody serves.
+  int number = 0;
+  for (number = 150 + static_cast<int>(getpid() % 500); number < 1000; ++number) {
+    struct stat st {};
+    if (stat(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), &st) != 0 &&
+        stat(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), &st) != 0)
+      break;
+  }
+  const std::string display = ":" + std::to_string(number);
+  Environment environment = Session();
+  environment["DISPLAY"] = display;
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, std::vector<std::string>{PICTROVE_SAMPLES_DIR}}) {
+    const ProcessResult result = RunProgram(kProgram, arguments, environment, 30);
+    EXPECT_EQ(result.exitCode, 1) << "an exit, not a signal: " << result.err;
+    EXPECT_NE(result.err.find("pictrove: cannot open the X display '" + display + "'"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("--export"), std::string::npos);
+  }
+  // Asked for a platform that cannot start, Qt's own failure is caught too.
+  environment["QT_QPA_PLATFORM"] = "no-such-platform";
+  const ProcessResult other = RunProgram(kProgram, {}, environment, 30);
+  EXPECT_EQ(other.exitCode, 1) << other.err;
+  EXPECT_NE(other.err.find("pictrove: the dialog cannot start"), std::string::npos) << other.err;
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ int FakeView::MessageBox(const std::string& text, unsigned style) {
 
 bool FakeView::BrowseForFolder(FolderBrowser& browser, std::string& chosenPath) {
   browsedInitialFolders.push_back(browser.InitialFolder());
+  browsedStartFolders.push_back(browser.StartFolder());
   browseStatusTexts.push_back(browser.OnInitialized());
   if (browseAnswers.empty()) return false;
   const std::optional<std::string> answer = browseAnswers.front();
@@ -62,6 +63,18 @@ int FakeView::GetProfileInt(const std::string& section, const std::string& key, 
 void FakeView::WriteProfileInt(const std::string& section, const std::string& key, int value) {
   settings[section + "/" + key] = value;
   settingWrites.emplace_back(section + "/" + key, value);
+}
+
+std::string FakeView::GetProfileString(const std::string& section, const std::string& key,
+                                       const std::string& defaultValue) {
+  const auto it = stringSettings.find(section + "/" + key);
+  return it == stringSettings.end() ? defaultValue : it->second;
+}
+
+void FakeView::WriteProfileString(const std::string& section, const std::string& key,
+                                  const std::string& value) {
+  stringSettings[section + "/" + key] = value;
+  stringSettingWrites.emplace_back(section + "/" + key, value);
 }
 
 void FakeView::RunWork(const std::function<void()>& work) {

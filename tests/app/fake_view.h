@@ -31,6 +31,7 @@ class FakeView : public pictrove::DialogView {
   pictrove::Rect frameRect{20, 130, 378, 302};
   // The settings store.
   std::map<std::string, int> settings;
+  std::map<std::string, std::string> stringSettings;
   bool hasSystemMenu = true;
 
   // ---- Recorded state ----
@@ -54,9 +55,12 @@ class FakeView : public pictrove::DialogView {
   int aboutShown = 0;
   std::optional<int> endResult;
   std::vector<std::pair<std::string, int>> settingWrites;
+  std::vector<std::pair<std::string, std::string>> stringSettingWrites;
   std::vector<std::string> browsedInitialFolders;
+  std::vector<std::string> browsedStartFolders;
   std::vector<std::string> browseStatusTexts;  // status line at each browser opening
   int workRuns = 0;
+  int tasksWhenShown = 0;
   // Whether every piece of work ran with the clip playing and the wait cursor shown.
   bool workAlwaysAnimated = true;
 
@@ -103,6 +107,15 @@ class FakeView : public pictrove::DialogView {
   bool BrowseForFolder(pictrove::FolderBrowser& browser, std::string& chosenPath) override;
   int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
+  std::string GetProfileString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) override;
+  void WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value) override;
+  // Runs the task at once; RunModal returns at once as well.
+  void RunWhenShown(const std::function<void()>& task) override {
+    ++tasksWhenShown;
+    task();
+  }
   void RunWork(const std::function<void()>& work) override;
 
   // The last message's text, or "" when none was shown.

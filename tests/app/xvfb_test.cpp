@@ -1,6 +1,8 @@
 // The real program under a virtual X server: the dialog titled "Pictrove"
 // appears, a second instance is refused while it runs, Escape closes it, and
-// the display's depth decides whether it may start.
+// the display's depth decides whether it may start. Screenshots of the
+// dialog opened on a drawing, at scale factors 1 and 2 and with a long name,
+// go to the build folder's Testing/screenshots for people to look at.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -11,9 +13,12 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
+#include <utility>
 
+#include "tests/app/drawing_fixtures.h"
 #include "tests/app/process_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -222,6 +227,88 @@ TEST_F(XvfbTest, EightBitDisplayIsRefusedWithTheDisplayMessage) {
                       "better.  Please adjust display settings."),
             std::string::npos)
       << text;
+}
+
+// Width and height of a picture file, from ImageMagick's identify.
+std::pair<int, int> PictureSize(const std::string& file) {
+  const ProcessResult result =
+      RunProgram(FindInPath("identify"), {"-format", "%w %h", file}, Environment{}, 30);
+  std::istringstream in(result.out);
+  int width = 0;
+  int height = 0;
+  in >> width >> height;
+  return {width, height};
+}
+
+class XvfbScreenshotTest : public XvfbTest {
+ protected:
+  void SetUp() override {
+    XvfbTest::SetUp();
+    if (IsSkipped()) return;
+    for (const char* tool : {"import", "identify"})
+      if (FindInPath(tool).empty()) GTEST_SKIP() << tool << " is not installed";
+    ASSERT_EQ(system(("mkdir -p '" + std::string(PICTROVE_SCREENSHOT_DIR) + "'").c_str()), 0);
+  }
+  // Starts the program on `path` at `scale`, waits for the dialog, lets it
+  // scan, and writes a picture of the dialog window to `name`.png; then
+  // `more` may act on the running program before Escape ends it.
+  std::pair<int, int> Shoot(const std::string& name, const std::string& scale, const std::string& path,
+                            const std::function<void(XvfbSession&, const std::string&)>& more = nullptr) {
+    XvfbSession session(24);
+    EXPECT_TRUE(session.up());
+    if (!session.up()) return {};
+    Environment environment = session.Env();
+    environment["QT_SCALE_FACTOR"] = scale;
+    const std::string errors = session.file("stderr.txt");
+    ChildProcess program(kProgram, {path}, environment, errors);
+    const std::string window = session.WaitForWindow("Pictrove", program.pid());
+    EXPECT_FALSE(window.empty()) << name;
+    if (window.empty()) return {};
+    // The scan of a few small drawings and the first paint.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(session.Windows("Pictrove", program.pid()).size(), 1u) << "no message box: " << name;
+    const std::string shot = std::string(PICTROVE_SCREENSHOT_DIR) + "/" + name + ".png";
+    RunProgram(FindInPath("import"), {"-window", window, shot}, session.Env(), 30);
+    EXPECT_GT(testsupport::readFile(shot).size(), 1000u) << shot;
+    if (more) more(session, window);
+    EXPECT_EQ(session.KeyUntilExit(window, "Escape", program), 0) << name;
+    return PictureSize(shot);
+  }
+};
+
+TEST_F(XvfbScreenshotTest, DialogOpenedOnADrawingAtScaleOneAndTwoAndWithALongName) {
+  testsupport::TempDir drawings;
+  drawings.write("bridge.dwg", BmpDrawing(256, 102, 0x3366AA));
+  drawings.write("gear.dwg", PngDrawing(180, 140, 0xAA6633));
+  const std::string longName =
+      "Site plan of the north-east extension, second floor, revision 14 after the fire "
+      "inspection of March, with the corrected stair cores.dwg";
+  drawings.write(longName, TwoColourBmpDrawing(220, 150, 0xCC2222, 0x2222CC));
+
+  const std::pair<int, int> one = Shoot("scale-1", "1", drawings.file("gear.dwg"));
+  EXPECT_EQ(one, std::make_pair(583, 406)) << "the template at the base font";
+  const std::pair<int, int> two = Shoot("scale-2", "2", drawings.file("gear.dwg"));
+  EXPECT_NEAR(two.first, 2 * one.first, 2);
+  EXPECT_NEAR(two.second, 2 * one.second, 2);
+
+  Shoot("long-name", "1", drawings.file(longName), [&](XvfbSession& session, const std::string& window) {
+    // Back to the arrows with Shift+Tab: their focus frame.
+    session.Key(window, "shift+Tab");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    RunProgram(FindInPath("import"),
+               {"-window", window, std::string(PICTROVE_SCREENSHOT_DIR) + "/focus.png"}, session.Env(), 30);
+    // Select opens the folder browser at the folder on show.
+    session.Key(window, "Return");
+    const std::string browser = session.WaitForWindow("Browse for Folder", 0, 10);
+    EXPECT_FALSE(browser.empty());
+    if (browser.empty()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    RunProgram(FindInPath("import"),
+               {"-window", "root", std::string(PICTROVE_SCREENSHOT_DIR) + "/folder-browser.png"},
+               session.Env(), 30);
+    session.Key(browser, "Escape");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  });
 }
 
 }  // namespace

@@ -1,0 +1,79 @@
+#include "app/drawing_tree.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace pictrove {
+namespace {
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+// A folder itself, not a link to one.
+bool IsRealFolder(int dirFd, const dirent& entry) {
+  if (entry.d_type == DT_DIR) return true;
+  if (entry.d_type != DT_UNKNOWN) return false;
+  struct stat st {};
+  if (fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  return S_ISDIR(st.st_mode);
+}
+
+void Walk(const std::string& path, const std::string& prefix, const UnreadableFolder& unreadable,
+          std::vector<FoundFile>& found) {
+  for (FoundFile& file : FindDrawingFiles(path)) {
+    file.name = prefix + file.name;
+    found.push_back(std::move(file));
+  }
+  std::vector<std::string> subfolders;
+  if (const int error = ListSubfolders(path, subfolders)) {
+    if (unreadable && !prefix.empty()) unreadable(path, error);
+    return;
+  }
+  for (const std::string& name : subfolders)
+    Walk(JoinPath(path, name), prefix + name + "/", unreadable, found);
+}
+
+}  // namespace
+
+bool NameLess(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(FoldCase(a[i]));
+    const auto y = static_cast<unsigned char>(FoldCase(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+int ListSubfolders(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return errno;
+  const int dirFd = dirfd(dir);
+  while (const dirent* entry = readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    if (IsRealFolder(dirFd, *entry)) names.emplace_back(entry->d_name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end(), NameLess);
+  return 0;
+}
+
+std::vector<FoundFile> FindDrawingTree(const std::string& folder, const UnreadableFolder& unreadable) {
+  std::vector<FoundFile> found;
+  if (folder.empty()) return found;
+  Walk(folder, "", unreadable, found);
+  return found;
+}
+
+}  // namespace pictrove
