@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <new>
 
 namespace pictrove {
 namespace {
@@ -70,7 +73,7 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   int descriptor() const { return descriptor_; }
-  // Hands the descriptor over to a stream that closes it.
+  // The descriptor was closed by the caller.
   void release() { descriptor_ = -1; }
 
   // Renames the file to `target`; true when it is there.
@@ -108,6 +111,64 @@ mode_t CreationMode() {
   return 0666 & ~mask;
 }
 
+// The picture as a whole PNG file in memory; empty when libpng refuses it or
+// memory runs out.
+struct EncodedPng {
+  std::unique_ptr<std::uint8_t[]> bytes;
+  std::size_t length = 0;
+};
+
+EncodedPng Encode(const ThumbnailPicture& picture) {
+  EncodedPng png;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = picture.width();
+  image.height = picture.height();
+  image.format = PNG_FORMAT_RGB;
+  png_alloc_size_t capacity = PNG_IMAGE_PNG_SIZE_MAX(image);
+  png.bytes.reset(new (std::nothrow) std::uint8_t[capacity]);
+  if (png.bytes == nullptr) return {};
+  const bool encoded =
+      png_image_write_to_memory(&image, png.bytes.get(), &capacity, 0, picture.pixels(),
+                                static_cast<png_int_32>(picture.stride()), nullptr) != 0;
+  png_image_free(&image);
+  if (!encoded) return {};
+  png.length = capacity;
+  return png;
+}
+
+bool WriteAll(int descriptor, const std::uint8_t* data, std::size_t length) {
+  while (length > 0) {
+    const ssize_t written = write(descriptor, data, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    length -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// The in-place case: the output exists as a regular file. Returns false
+// when the output is anything else (or nothing), with `result` untouched.
+bool TryWriteInPlace(const std::string& output, const EncodedPng& png, PngWriteResult& result) {
+  const int descriptor = open(output.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  struct stat info {};
+  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(descriptor);
+    return false;
+  }
+  bool written = ftruncate(descriptor, 0) == 0 && WriteAll(descriptor, png.bytes.get(), png.length);
+  if (!written) {
+    // Empty, as its maker had it, rather than half written.
+    const int emptied = ftruncate(descriptor, 0);
+    static_cast<void>(emptied);
+  }
+  written = close(descriptor) == 0 && written;
+  result = written ? PngWriteResult::Written : PngWriteResult::WriteFailed;
+  return true;
+}
+
 }  // namespace
 
 std::string TemporaryPrefixFor(const std::string& output) {
@@ -117,27 +178,22 @@ std::string TemporaryPrefixFor(const std::string& output) {
 }
 
 PngWriteResult WritePngReplacing(const std::string& output, const ThumbnailPicture& picture) {
-  if (picture.empty() || picture.stride() > static_cast<std::uint32_t>(std::numeric_limits<png_int_32>::max()))
+  if (picture.empty() ||
+      picture.stride() > static_cast<std::uint32_t>(std::numeric_limits<png_int_32>::max()))
     return PngWriteResult::WriteFailed;
+  const EncodedPng png = Encode(picture);
+  if (png.length == 0) return PngWriteResult::WriteFailed;
+
+  PngWriteResult result = PngWriteResult::WriteFailed;
+  if (TryWriteInPlace(output, png, result)) return result;
+
   PendingFile pending(TemporaryPrefixFor(output) + "XXXXXX");
   if (pending.descriptor() < 0) return PngWriteResult::CannotCreate;
-  if (fchmod(pending.descriptor(), CreationMode()) != 0) return PngWriteResult::WriteFailed;
-  std::FILE* file = fdopen(pending.descriptor(), "wb");
-  if (file == nullptr) return PngWriteResult::WriteFailed;
+  const bool written = fchmod(pending.descriptor(), CreationMode()) == 0 &&
+                       WriteAll(pending.descriptor(), png.bytes.get(), png.length);
+  const bool closed = close(pending.descriptor()) == 0;
   pending.release();
-
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = picture.width();
-  image.height = picture.height();
-  image.format = PNG_FORMAT_RGB;
-  const bool encoded =
-      png_image_write_to_stdio(&image, file, 0, picture.pixels(),
-                               static_cast<png_int_32>(picture.stride()), nullptr) != 0;
-  png_image_free(&image);
-  const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
-  const bool closed = std::fclose(file) == 0;
-  if (!encoded || !flushed || !closed) return PngWriteResult::WriteFailed;
+  if (!written || !closed) return PngWriteResult::WriteFailed;
   return pending.RenameTo(output) ? PngWriteResult::Written : PngWriteResult::WriteFailed;
 }
 

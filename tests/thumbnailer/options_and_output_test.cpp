@@ -1,8 +1,11 @@
 // The thumbnailer's command line, and writing its PNG file so that the
 // output only ever appears whole.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -104,20 +107,54 @@ class UmaskScope {
   mode_t before_;
 };
 
-TEST(WritePngReplacing, ReplacesTheOutputWholeWithTheUmasksPermissions) {
+bool IsPng(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() > 8 && std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0;
+}
+
+TEST(WritePngReplacing, NewOutputsGetTheUmasksPermissions) {
   const testsupport::TempDir dir;
-  const std::string output = dir.write("thumb", {'o', 'l', 'd'});
+  const std::string output = dir.file("thumb");
   for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+    std::filesystem::remove(output);
     const UmaskScope scope(mask);
     ASSERT_EQ(WritePngReplacing(output, Grey(5, 3)), PngWriteResult::Written);
-    const std::vector<std::uint8_t> bytes = testsupport::readFile(output);
-    ASSERT_GT(bytes.size(), 8u);
-    EXPECT_EQ(std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8), 0);
+    EXPECT_TRUE(IsPng(testsupport::readFile(output)));
     struct stat info {};
     ASSERT_EQ(stat(output.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
   }
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"thumb"});
+}
+
+// tumbler makes the output file itself and reads the thumbnail back through
+// the descriptor it keeps open: the file must be written, not replaced.
+TEST(WritePngReplacing, AnExistingFileIsWrittenInPlace) {
+  const testsupport::TempDir dir;
+  const std::string output = dir.write("tumbler-XXXX.png", {});
+  ASSERT_EQ(chmod(output.c_str(), 0600), 0);
+  const int reader = open(output.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(WritePngReplacing(output, Grey(7, 4)), PngWriteResult::Written);
+  std::vector<std::uint8_t> seen(64);
+  const ssize_t got = pread(reader, seen.data(), seen.size(), 0);
+  close(reader);
+  ASSERT_GT(got, 8);
+  seen.resize(static_cast<std::size_t>(got));
+  EXPECT_TRUE(IsPng(seen));
+  struct stat info {};
+  ASSERT_EQ(stat(output.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"tumbler-XXXX.png"});
+}
+
+TEST(WritePngReplacing, ALinkIsReplacedNotFollowed) {
+  const testsupport::TempDir dir;
+  const std::string target = dir.write("target", {'k', 'e', 'e', 'p'});
+  std::filesystem::create_symlink(target, dir.file("thumb"));
+  ASSERT_EQ(WritePngReplacing(dir.file("thumb"), Grey(2, 2)), PngWriteResult::Written);
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.file("thumb")));
+  EXPECT_TRUE(IsPng(testsupport::readFile(dir.file("thumb"))));
+  EXPECT_EQ(testsupport::readFile(target), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
 }
 
 TEST(WritePngReplacing, FailuresLeaveNothingBehind) {
