@@ -125,6 +125,9 @@ EncodedPng Encode(const ThumbnailPicture& picture) {
   image.width = picture.width();
   image.height = picture.height();
   image.format = PNG_FORMAT_RGB;
+  // Speed over size: the thumbnail services decode the file at once and
+  // store their own copy, so its compression saves nothing lasting.
+  image.flags = PNG_IMAGE_FLAG_FAST;
   png_alloc_size_t capacity = PNG_IMAGE_PNG_SIZE_MAX(image);
   png.bytes.reset(new (std::nothrow) std::uint8_t[capacity]);
   if (png.bytes == nullptr) return {};
