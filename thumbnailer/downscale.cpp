@@ -2,8 +2,10 @@
 
 #include <pixman.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -27,9 +29,6 @@ using Image = std::unique_ptr<pixman_image_t, ImageUnref>;
 struct FreeParams {
   void operator()(pixman_fixed_t* params) const { std::free(params); }
 };
-
-// pixman wants rows that start on 4-byte boundaries.
-constexpr std::uint32_t AlignedStride(std::uint32_t width) { return (width * 3 + 3) & ~3u; }
 
 // The source as pixman reads it: the picture's own rows when they are
 // aligned (no copy, no new memory to touch), otherwise a copy at 32 bits per
@@ -71,18 +70,22 @@ ThumbnailPicture Downscale(const RgbPicture& picture, PictureSize size) {
   if (picture.empty() || size.width == 0 || size.height == 0 || size.width > width ||
       size.height > height)
     return {};
-  // pixman takes int sides and strides; the decoders hand out far less.
-  constexpr std::uint32_t kMaxSide = 1u << 15;
+  // The scale factor goes to pixman as 16.16 fixed point, which holds less
+  // than 32768; the decoders hand out no side above 16384 either.
+  constexpr std::uint32_t kMaxSide = 16384;
   if (width > kMaxSide || height > kMaxSide) return {};
 
   const Source source = MakeSource(picture);
-  const std::uint32_t stride = AlignedStride(size.width);
-  std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[std::size_t{stride} * size.height]);
+  // The thumbnail is drawn at 32 bits per pixel: pixman's 24-bit
+  // destinations came out wrong at extreme reductions (a 16384-pixel row to
+  // one pixel gave black), its 32-bit ones do not.
+  const std::size_t count = std::size_t{size.width} * size.height;
+  std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[count * 4]);
   if (source.image == nullptr || rows == nullptr) return {};
-  const Image dest(pixman_image_create_bits(kRgbBytes, static_cast<int>(size.width),
+  const Image dest(pixman_image_create_bits(PIXMAN_x8r8g8b8, static_cast<int>(size.width),
                                             static_cast<int>(size.height),
                                             reinterpret_cast<std::uint32_t*>(rows.get()),
-                                            static_cast<int>(stride)));
+                                            static_cast<int>(size.width * 4)));
   if (dest == nullptr) return {};
 
   // The transform takes thumbnail coordinates to picture coordinates.
@@ -91,9 +94,14 @@ ThumbnailPicture Downscale(const RgbPicture& picture, PictureSize size) {
   pixman_transform_t transform;
   pixman_transform_init_scale(&transform, pixman_double_to_fixed(scaleX),
                               pixman_double_to_fixed(scaleY));
+  // pixman's filter goes wrong at a scale factor of 16384 (a 16384-pixel
+  // side down to one pixel: the result is not the average); a kernel 8192
+  // pixels wide is as good an average for such a sliver.
+  constexpr double kMaxFilterScale = 8192;
   int paramCount = 0;
   const std::unique_ptr<pixman_fixed_t, FreeParams> params(pixman_filter_create_separable_convolution(
-      &paramCount, pixman_double_to_fixed(scaleX), pixman_double_to_fixed(scaleY), PIXMAN_KERNEL_IMPULSE,
+      &paramCount, pixman_double_to_fixed(std::min(scaleX, kMaxFilterScale)),
+      pixman_double_to_fixed(std::min(scaleY, kMaxFilterScale)), PIXMAN_KERNEL_IMPULSE,
       PIXMAN_KERNEL_IMPULSE, PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, kSubsampleBits, kSubsampleBits));
   if (params == nullptr || !pixman_image_set_transform(source.image.get(), &transform) ||
       !pixman_image_set_filter(source.image.get(), PIXMAN_FILTER_SEPARABLE_CONVOLUTION,
@@ -105,7 +113,17 @@ ThumbnailPicture Downscale(const RgbPicture& picture, PictureSize size) {
   pixman_image_composite32(PIXMAN_OP_SRC, source.image.get(), nullptr, dest.get(), 0, 0, 0, 0, 0, 0,
                            static_cast<std::int32_t>(size.width),
                            static_cast<std::int32_t>(size.height));
-  return ThumbnailPicture(std::move(rows), size.width, size.height, stride);
+  // Packed to three bytes per pixel in the same buffer, front to back: each
+  // pixel's bytes land at or before where its 32-bit word was read.
+  std::uint8_t* rgb = rows.get();
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t p;
+    std::memcpy(&p, rgb + i * 4, sizeof p);
+    rgb[i * 3] = static_cast<std::uint8_t>(p >> 16);
+    rgb[i * 3 + 1] = static_cast<std::uint8_t>(p >> 8);
+    rgb[i * 3 + 2] = static_cast<std::uint8_t>(p);
+  }
+  return ThumbnailPicture(std::move(rows), size.width, size.height, size.width * 3);
 }
 
 }  // namespace pictrove
