@@ -66,6 +66,12 @@ drawings="$scratch/drawings"
 mkdir -p "$drawings"
 cp "$build/samples/floor-plan.dwg" "$build/samples/bridge.dwg" "$build/samples/notes.dwg" "$drawings/"
 cp "$build/samples/gear.dwg" "$drawings/gear-without-extension"
+# The largest real preview (672 x 448), scaled down, where the shared
+# drawings are at hand.
+large="$here/../shared/drawings/r2010-large-preview.dwg"
+if [ -f "$large" ]; then
+  cp "$large" "$drawings/"
+fi
 
 # ---- The programs from /usr/bin ----------------------------------------------------
 listed=$(/usr/bin/pictrove --list "$drawings" || true)
@@ -99,6 +105,9 @@ run_in_home() {
 }
 cases=("GOOD:$drawings/floor-plan.dwg" "GOOD:$drawings/bridge.dwg"
        "GOOD:$drawings/gear-without-extension" "NONE:$drawings/notes.dwg")
+if [ -f "$drawings/r2010-large-preview.dwg" ]; then
+  cases+=("GOOD:$drawings/r2010-large-preview.dwg")
+fi
 
 # ---- GNOME's thumbnail factory, sandboxed ---------------------------------------------
 if bwrap --ro-bind /usr /usr --symlink usr/lib /lib --symlink usr/lib64 /lib64 \
