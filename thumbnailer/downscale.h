@@ -1,12 +1,16 @@
 // Scaling a picture down for a thumbnail, with pixman.
 //
-// Each thumbnail pixel is the average of the picture's area under it:
-// pixman's separable convolution filter with a box reconstruction (each
-// source pixel a square) and a box sampling kernel as wide as the scale
-// factor. A one-pixel line of a drawing therefore always adds its share to
-// the pixels it crosses: at a 4x reduction it darkens them by a quarter of
-// its contrast, where point or bilinear sampling, which read only one or two
-// source pixels per thumbnail pixel, drop most such lines altogether.
+// Each thumbnail pixel is the average of the picture's pixels under it:
+// pixman's separable convolution filter with an impulse reconstruction
+// (each source pixel a point at its centre) and a box sampling kernel as
+// wide as the scale factor, so every source pixel counts towards the
+// thumbnail pixel whose area holds its centre. A one-pixel line of a drawing
+// therefore always adds its share: at a 4x reduction it darkens the pixels
+// it crosses by a quarter of its contrast, where point or bilinear
+// sampling, which read only one or two source pixels per thumbnail pixel,
+// drop most such lines altogether. A box reconstruction (exact area
+// coverage) looks the same at these reductions but takes 16 taps per pixel
+// at 2.6x where this takes 9.
 #pragma once
 
 #include "app/core/rgb_picture.h"
