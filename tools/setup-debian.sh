@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libtbb-dev
+  libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libtbb-dev libpixman-1-dev
+  file
   qt6-base-dev libgl-dev
   libxcb1-dev
   xvfb xauth imagemagick x11-utils xdotool fonts-dejavu-core

@@ -1,0 +1,94 @@
+// pictrove-thumbnailer [-s SIZE] INPUT OUTPUT: the preview of a drawing as a
+// PNG thumbnail, as the desktop's thumbnail services call it (see
+// share/thumbnailers/pictrove.thumbnailer).
+//
+// It runs inside their sandbox: it reads the drawing and writes the output's
+// folder, and nothing else: no settings, no lock, no display, no files of
+// its own. Toolkit messages, critical errors among them, go to standard
+// error; nobody is there to answer them.
+#include <malloc.h>
+
+#include <cstdio>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/core/toolkit_session.h"
+#include "thumbnailer/drawing_thumbnail.h"
+#include "thumbnailer/png_replace.h"
+#include "thumbnailer/thumbnailer_options.h"
+#include "toolkit/messages.h"
+
+namespace {
+
+using pictrove::ThumbnailerOptions;
+
+int Thumbnail(const ThumbnailerOptions& options) {
+  pictrove::ThumbnailPicture thumbnail;
+  {
+    const pictrove::ToolkitSession toolkit;
+    if (!toolkit.started()) {
+      std::cerr << "pictrove-thumbnailer: the drawing toolkit did not start: "
+                << ErrorText(toolkit.error()) << " (" << toolkit.error() << ")\n";
+      return ThumbnailerOptions::kExitToolkitFailed;
+    }
+    const pictrove::ThumbnailResult result =
+        pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail);
+    if (result != pictrove::ThumbnailResult::Made) {
+      std::cerr << "pictrove-thumbnailer: " << options.input << ": "
+                << pictrove::ThumbnailResultText(result) << '\n';
+      return ThumbnailerOptions::kExitNoThumbnail;
+    }
+  }
+  switch (pictrove::WritePngReplacing(options.output, thumbnail)) {
+    case pictrove::PngWriteResult::Written:
+      return ThumbnailerOptions::kExitOk;
+    case pictrove::PngWriteResult::CannotCreate:
+      std::cerr << "pictrove-thumbnailer: " << options.output
+                << ": cannot create a file in its folder\n";
+      break;
+    case pictrove::PngWriteResult::WriteFailed:
+      std::cerr << "pictrove-thumbnailer: " << options.output << ": cannot write the thumbnail\n";
+      break;
+  }
+  return ThumbnailerOptions::kExitWriteFailed;
+}
+
+// Every page the process touches for the first time costs a fault, and a
+// thumbnail's run is short enough for those to count. Memory freed on the
+// way (the preview's bytes, then the decoded picture) is kept in the heap,
+// so that the scaled rows and the PNG encoder reuse it instead of mapping
+// fresh pages.
+void KeepFreedMemory() {
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  KeepFreedMemory();
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const ThumbnailerOptions options = pictrove::ParseThumbnailerOptions(arguments);
+  switch (options.mode) {
+    case ThumbnailerOptions::Mode::Help:
+      std::cout << pictrove::ThumbnailerUsageText();
+      return std::cout.flush() ? ThumbnailerOptions::kExitOk : ThumbnailerOptions::kExitWriteFailed;
+    case ThumbnailerOptions::Mode::Version:
+      std::cout << pictrove::ThumbnailerVersionText() << '\n';
+      return std::cout.flush() ? ThumbnailerOptions::kExitOk : ThumbnailerOptions::kExitWriteFailed;
+    case ThumbnailerOptions::Mode::Invalid:
+      std::cerr << "pictrove-thumbnailer: " << options.error << '\n'
+                << pictrove::ThumbnailerUsageText();
+      return ThumbnailerOptions::kExitUsage;
+    case ThumbnailerOptions::Mode::Thumbnail:
+      break;
+  }
+  try {
+    return Thumbnail(options);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "pictrove-thumbnailer: out of memory\n";
+    return ThumbnailerOptions::kExitNoThumbnail;
+  }
+}
