@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "app/core/toolkit_session.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
 #include "tests/support/temp_dir.h"
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"

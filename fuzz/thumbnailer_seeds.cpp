@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
+#include "tools/builders/png_builder.h"
 
 namespace {
 

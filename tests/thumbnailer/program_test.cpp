@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "tests/app/process_runner.h"
-#include "tests/support/bmp_builder.h"
-#include "tests/support/dwg_builder.h"
-#include "tests/support/png_builder.h"
+#include "tools/builders/bmp_builder.h"
+#include "tools/builders/dwg_builder.h"
+#include "tools/builders/png_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
