@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <mutex>
+#include <new>
 #include <optional>
 
 #include "app/batch_work.h"
@@ -269,9 +270,9 @@ std::string CommandLine::HelpText() {
       "  pictrove --export ~/drawings --format=PNG\n"
       "  pictrove --export /archive/drawings -r --format TIFF --output ~/previews\n"
       "\n"
-      "Exit status: 0 done, 1 some files not saved, 2 bad arguments (or a\n"
-      "FOLDER or DIR that cannot be used), 3 no previews found, 4 the drawing\n"
-      "toolkit did not start.\n";
+      "Exit status: 0 done, 1 some files not saved (or memory ran out), 2 bad\n"
+      "arguments (or a FOLDER or DIR that cannot be used), 3 no previews found,\n"
+      "4 the drawing toolkit did not start.\n";
   return text;
 }
 
@@ -323,22 +324,29 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
     }
   }
 
-  const std::vector<FoundFile> drawings =
-      recursive_ ? FindDrawingTree(folder_, [&err](const std::string& path, int error) {
-        err << PathProblem(path, error);
-      })
-                 : FindDrawingFiles(folder_);
-  const int threads = WorkerThreads();
   BatchResult result;
-  if (mode_ == Mode::List) {
-    result = ListPreviews(drawings, threads, out);
-  } else {
-    ExportOptions options;
-    options.outputFolder = outputFolder_;
-    options.outputOnTerminal = terminals.out;
-    std::optional<ProgressLine> progress;
-    if (terminals.err) options.progress = &progress.emplace(err, drawings.size());
-    result = ExportPreviews(drawings, type, threads, out, err, options);
+  try {
+    const std::vector<FoundFile> drawings =
+        recursive_ ? FindDrawingTree(folder_, [&err](const std::string& path, int error) {
+          err << PathProblem(path, error);
+        })
+                   : FindDrawingFiles(folder_);
+    const int threads = WorkerThreads();
+    if (mode_ == Mode::List) {
+      result = ListPreviews(drawings, threads, out);
+    } else {
+      ExportOptions options;
+      options.outputFolder = outputFolder_;
+      options.outputOnTerminal = terminals.out;
+      std::optional<ProgressLine> progress;
+      if (terminals.err) options.progress = &progress.emplace(err, drawings.size());
+      result = ExportPreviews(drawings, type, threads, out, err, options);
+    }
+  } catch (const std::bad_alloc&) {
+    // What was listed or saved stands; the rest is not done.
+    out.flush();
+    err << "pictrove: out of memory\n";
+    return kExitSomeFailed;
   }
   out.flush();
   if (result.previews == 0) {

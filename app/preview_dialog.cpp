@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <new>
 #include <utility>
 
 #include "app/core/drawing_search.h"
@@ -21,6 +22,8 @@ namespace {
 
 // Failures listed by name in one message; the rest are counted.
 constexpr std::size_t kListedFailures = 12;
+
+constexpr char kOutOfMemoryText[] = "There is not enough memory to read the previews of this folder.";
 
 // Stops the animation and restores the cursor however the scan ends.
 class ScanScope {
@@ -196,16 +199,23 @@ void PreviewDialog::ScanChosenFolder(const std::string& folder, const std::strin
 BOOL PreviewDialog::ScanFolder(const std::string& folder) {
   ScanScope scope(m_view, m_bScanning);
 
-  std::vector<FoundFile> matches;
-  m_view.RunWork([&] { matches = FindDrawingFiles(folder); });
-  if (matches.empty()) return FALSE;
+  try {
+    std::vector<FoundFile> matches;
+    m_view.RunWork([&] { matches = FindDrawingFiles(folder); });
+    if (matches.empty()) return FALSE;
 
-  FreeEntries();
-  // The file work runs off the user-interface thread and builds a list of
-  // its own, so the window never sees a half-built entry list.
-  PreviewSession::EntryList found;
-  m_view.RunWork([&] { found = m_session->LoadEntries(matches); });
-  m_session->SetEntries(std::move(found));
+    FreeEntries();
+    // The file work runs off the user-interface thread and builds a list of
+    // its own, so the window never sees a half-built entry list.
+    PreviewSession::EntryList found;
+    m_view.RunWork([&] { found = m_session->LoadEntries(matches); });
+    m_session->SetEntries(std::move(found));
+  } catch (const std::bad_alloc&) {
+    // Too many drawings for the memory left: nothing of the scan is kept.
+    FreeEntries();
+    m_view.MessageBox(kOutOfMemoryText, MB_ICONEXCLAMATION | MB_OK);
+    return FALSE;
+  }
 
   const int n = static_cast<int>(EntryCount());
   if (n < 1) return FALSE;

@@ -11,14 +11,13 @@ namespace pictrove {
 ThumbnailResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
                                      ThumbnailPicture& thumbnail) {
   thumbnail = ThumbnailPicture();
-  // Measured first so that a drawing claiming a huge preview is never read.
+  // Measured first, so that the preview is read in one go into a buffer of
+  // its size (the toolkit hands out none above 16 MiB).
   const std::uint32_t stated = PreviewImageSize(path.c_str());
   if (stated == 0) return ThumbnailResult::NoPreview;
-  if (stated > kMaxPreviewBytes) return ThumbnailResult::TooLarge;
   PreviewImage image;
+  if (!image.Reserve(stated)) return ThumbnailResult::NoMemory;
   if (!ReadPreviewImage(path, image)) return ThumbnailResult::NoPreview;
-  // The drawing may have grown between the two reads.
-  if (image.length > kMaxPreviewBytes) return ThumbnailResult::TooLarge;
   RgbPicture picture = DecodePreview(image.data.get(), image.length);
   // Freed before scaling: the thumbnail's rows and the PNG encoder's state
   // then reuse memory the process has touched already (see main).
@@ -38,9 +37,8 @@ const char* ThumbnailResultText(ThumbnailResult result) {
   switch (result) {
     case ThumbnailResult::Made: return "thumbnail made";
     case ThumbnailResult::NoPreview: return "no usable preview picture in the drawing";
-    case ThumbnailResult::TooLarge: return "the preview picture is too large";
     case ThumbnailResult::Undecodable: return "the preview picture cannot be decoded";
-    case ThumbnailResult::NoMemory: return "out of memory while scaling the preview";
+    case ThumbnailResult::NoMemory: return "out of memory";
   }
   return "unknown result";
 }

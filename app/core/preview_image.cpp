@@ -39,6 +39,14 @@ void PreviewImage::Trim(std::uint32_t keep) {
   length = 0;
 }
 
+bool PreviewImage::Reserve(std::uint32_t bytes) {
+  if (capacity >= bytes) return true;
+  data.reset(new (std::nothrow) std::uint8_t[bytes]);
+  capacity = data ? bytes : 0;
+  length = 0;
+  return data != nullptr;
+}
+
 bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
   image.length = 0;
   image.kind = PreviewKind::Unknown;

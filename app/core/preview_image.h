@@ -25,6 +25,9 @@ struct PreviewImage {
 
   // Lets go of a buffer larger than `keep` bytes.
   void Trim(std::uint32_t keep);
+  // Makes room for at least `bytes` bytes, for a reader that measured the
+  // preview first; false when the memory cannot be had.
+  bool Reserve(std::uint32_t bytes);
 };
 
 // What a reader that keeps its PreviewImage from drawing to drawing should

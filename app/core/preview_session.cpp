@@ -15,6 +15,22 @@
 #include "platform/gdi.h"
 
 namespace pictrove {
+namespace {
+
+// The screen's device context, released however the scope ends.
+class ScreenContext {
+ public:
+  ScreenContext() : dc_(GetDC(nullptr)) {}
+  ~ScreenContext() { ReleaseDC(nullptr, dc_); }
+  ScreenContext(const ScreenContext&) = delete;
+  ScreenContext& operator=(const ScreenContext&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+}  // namespace
 
 std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
   // One buffer per thread, used again for the next drawing.
@@ -89,9 +105,8 @@ SaveOutcome PreviewSession::SaveCaptured(int index, int type, const std::string&
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   HBITMAP bitmap = saved->m_bitmap ? saved->m_bitmap->GetSafeHandle() : nullptr;
-  HDC dc = GetDC(nullptr);
-  std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, dc, nullptr);
-  ReleaseDC(nullptr, dc);
+  const ScreenContext screen;
+  std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, screen.dc(), nullptr);
   const RgbPicture captured(pixels, width, height);
   if (batch == nullptr) {
     return SaveThumbnail(saved->m_strPath, type, extension, captured.pixels(), captured.width(),

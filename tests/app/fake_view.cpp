@@ -1,6 +1,7 @@
 #include "tests/app/fake_view.h"
 
 #include <exception>
+#include <new>
 #include <thread>
 
 #include "app/folder_browser.h"
@@ -80,6 +81,7 @@ void FakeView::WriteProfileString(const std::string& section, const std::string&
 void FakeView::RunWork(const std::function<void()>& work) {
   ++workRuns;
   if (!playing || cursorDepth < 1 || !visible[IDC_ANIMATE]) workAlwaysAnimated = false;
+  if (workRuns == workOutOfMemoryAt) throw std::bad_alloc();
   // Off the calling thread, as the window runs it; an exception comes back.
   std::exception_ptr failure;
   std::thread worker([&] {

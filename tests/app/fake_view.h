@@ -63,6 +63,9 @@ class FakeView : public pictrove::DialogView {
   int tasksWhenShown = 0;
   // Whether every piece of work ran with the clip playing and the wait cursor shown.
   bool workAlwaysAnimated = true;
+  // The work of this run (counted from 1) runs out of memory instead of
+  // running; 0 for none.
+  int workOutOfMemoryAt = 0;
 
   // ---- DialogView ----
   void CreateControls() override;

@@ -359,6 +359,30 @@ TEST_F(DialogTest, UndecodablePreviewIsListedCountedAndShownBlank) {
   EXPECT_EQ(paint.bitmap, nullptr);
 }
 
+// A scan that runs out of memory, while listing the folder or while reading
+// the drawings, keeps nothing of it and says why before the usual message.
+TEST_F(DialogTest, ScanThatRunsOutOfMemorySaysSoAndKeepsNothing) {
+  Open();
+  Put("a.dwg", BmpDrawing(40, 30, 0x808080));
+  for (const int failingRun : {1, 2}) {
+    view.messages.clear();
+    const int runsBefore = view.workRuns;
+    view.workOutOfMemoryAt = runsBefore + failingRun;
+    Select(dir.path());
+    ASSERT_EQ(view.messages.size(), 2u) << failingRun;
+    EXPECT_EQ(view.messages[0].text, "There is not enough memory to read the previews of this folder.");
+    EXPECT_EQ(view.messages[0].style, MB_ICONEXCLAMATION | MB_OK);
+    EXPECT_EQ(view.messages[1].text, kNoPreviews + dir.path());
+    EXPECT_EQ(dialog.EntryCount(), 0u);
+    for (int id : {IDC_SAVE, IDC_SAVEALL, IDC_SPIN, IDC_FRAME}) EXPECT_FALSE(view.enabled[id]) << id;
+    EXPECT_FALSE(view.playing);
+    EXPECT_EQ(view.cursorDepth, 0);
+  }
+  view.workOutOfMemoryAt = 0;
+  Select(dir.path());
+  EXPECT_EQ(dialog.EntryCount(), 1u) << "the next scan works again";
+}
+
 TEST_F(DialogTest, ScanOfManyDrawingsFreesThePreviousThumbnails) {
   Open();
   for (int i = 0; i < 20; ++i) Put("d" + std::to_string(i) + ".dwg", BmpDrawing(30, 20, 0x808080));
