@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/core/directory_handle.h"
+
 namespace pictrove {
 namespace {
 
@@ -57,14 +59,13 @@ bool NameLess(const std::string& a, const std::string& b) {
 
 int ListSubfolders(const std::string& folder, std::vector<std::string>& names) {
   names.clear();
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return errno;
-  const int dirFd = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
+  const DirectoryHandle dir = OpenDirectory(folder.c_str());
+  if (!dir) return errno;
+  const int dirFd = dirfd(dir.get());
+  while (const dirent* entry = readdir(dir.get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
     if (IsRealFolder(dirFd, *entry)) names.emplace_back(entry->d_name);
   }
-  closedir(dir);
   std::sort(names.begin(), names.end(), NameLess);
   return 0;
 }

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+#include "app/core/directory_handle.h"
+
 namespace pictrove {
 namespace {
 
@@ -36,9 +38,7 @@ int CheckReadableFolder(const std::string& folder) {
   struct stat st {};
   if (stat(folder.c_str(), &st) != 0) return errno;
   if (!S_ISDIR(st.st_mode)) return ENOTDIR;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return errno;
-  closedir(dir);
+  if (!OpenDirectory(folder.c_str())) return errno;
   return 0;
 }
 

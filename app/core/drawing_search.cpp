@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/core/directory_handle.h"
+
 namespace pictrove {
 namespace {
 
@@ -51,16 +53,15 @@ bool MatchesDrawingPattern(const std::string& name) {
 std::vector<FoundFile> FindDrawingFiles(const std::string& folder) {
   std::vector<FoundFile> found;
   if (folder.empty()) return found;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return found;
-  const int dirFd = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
+  const DirectoryHandle dir = OpenDirectory(folder.c_str());
+  if (!dir) return found;
+  const int dirFd = dirfd(dir.get());
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string name(entry->d_name);
     if (!MatchesDrawingPattern(name)) continue;
     if (!IsRegularFile(dirFd, *entry)) continue;
     found.push_back(FoundFile{JoinPath(folder, name), name});
   }
-  closedir(dir);
   std::sort(found.begin(), found.end(), LessIgnoringCase);
   return found;
 }

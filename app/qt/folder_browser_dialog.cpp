@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/core/directory_handle.h"
 #include "app/drawing_tree.h"
 #include "app/folder_browser.h"
 #include "app/qt/dialog_units.h"
@@ -50,10 +51,10 @@ bool IsFolder(const std::string& path) {
 // in the order drawings are listed.
 std::vector<std::string> VisibleSubfolders(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return names;
-  const int dirFd = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
+  const DirectoryHandle dir = OpenDirectory(folder.c_str());
+  if (!dir) return names;
+  const int dirFd = dirfd(dir.get());
+  while (const dirent* entry = readdir(dir.get())) {
     if (entry->d_name[0] == '.') continue;
     bool isFolder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
@@ -62,7 +63,6 @@ std::vector<std::string> VisibleSubfolders(const std::string& folder) {
     }
     if (isFolder) names.emplace_back(entry->d_name);
   }
-  closedir(dir);
   std::sort(names.begin(), names.end(), NameLess);
   return names;
 }
