@@ -4,9 +4,11 @@
 //   bench_scan FOLDER [RUNS]
 //
 // Prints one line per run, "scanned N drawings in T ms with K threads",
-// first with one thread, then with the default (PICTROVE_THREADS or the
-// machine's cores), RUNS times each (default 3). The page cache is warmed
-// by a first scan that is not reported.
+// with one thread and with the default (PICTROVE_THREADS or the machine's
+// cores) in turn, RUNS times each (default 3), then the median of each and
+// their ratio. The page cache is warmed by a first scan that is not
+// reported.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +35,12 @@ double ScanMilliseconds(PreviewSession& session, const std::string& folder, int 
   return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,13 +58,22 @@ int main(int argc, char** argv) {
   std::size_t drawings = 0;
   std::size_t entries = 0;
   ScanMilliseconds(session, folder, WorkerThreads(), drawings, entries);
-  for (const int threads : {1, WorkerThreads()}) {
-    for (int run = 0; run < runs; ++run) {
-      const double ms = ScanMilliseconds(session, folder, threads, drawings, entries);
+  // The two thread counts take turns, so that a busy spell of the machine
+  // falls on both rather than on one of them.
+  const int counts[] = {1, WorkerThreads()};
+  std::vector<double> times[2];
+  for (int run = 0; run < runs; ++run) {
+    for (int k = 0; k < 2; ++k) {
+      const double ms = ScanMilliseconds(session, folder, counts[k], drawings, entries);
+      times[k].push_back(ms);
       std::printf("scanned %zu drawings in %.0f ms with %d threads (%zu with previews)\n", drawings,
-                  ms, threads, entries);
+                  ms, counts[k], entries);
       std::fflush(stdout);
     }
   }
+  const double one = Median(times[0]);
+  const double many = Median(times[1]);
+  std::printf("median: %.0f ms with 1 thread, %.0f ms with %d threads, %.2f times faster\n", one,
+              many, counts[1], many > 0 ? one / many : 0.0);
   return 0;
 }

@@ -4,9 +4,11 @@
 //
 // oneTBB's pipeline does the scheduling: a serial stage hands out the item
 // numbers, a parallel stage runs `produce`, and a serial in-order stage runs
-// `consume`. At most four results per thread exist at any time, held in a
-// ring of slots made up front, so memory stays flat however many items
-// there are. With one thread everything runs on the calling thread, in
+// `consume`. At most sixteen results per thread exist at any time, held in
+// a ring of slots made up front, so memory stays flat however many items
+// there are; sixteen rather than a few, so that one slow item (a drawing
+// with a large preview) does not hold the other threads up while its
+// successors wait to be consumed. With one thread everything runs on the calling thread, in
 // order, without any pool.
 #pragma once
 
@@ -21,6 +23,9 @@
 #include "app/core/handoff.h"
 
 namespace pictrove {
+
+// How many results per thread may be made but not yet consumed.
+inline constexpr std::size_t kResultsPerThread = 16;
 
 // produce(i) -> Result runs for every i in [0, count), on up to `threads`
 // threads at once; consume(i, Result&&) runs on one thread at a time, for
@@ -42,7 +47,7 @@ void RunInOrder(std::size_t count, int threads, Produce&& produce, Consume&& con
   };
   // Items i and i + ring.size() are never in flight together: the pipeline
   // admits no more items than it has tokens, and both ends run in order.
-  std::vector<Slot> ring(static_cast<std::size_t>(threads) * 4);
+  std::vector<Slot> ring(static_cast<std::size_t>(threads) * kResultsPerThread);
   std::size_t next = 0;
 
   // Each stage tells the thread sanitizer what it hands on (see handoff.h):

@@ -76,7 +76,7 @@ TEST(OrderedWork, ResultsWaitingToBeConsumedAreBounded) {
         if (i % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
       });
   EXPECT_EQ(alive.load(), 0) << "every result freed";
-  EXPECT_LE(mostAlive.load(), 2 * 4 + 2) << "memory does not grow with the item count";
+  EXPECT_LE(mostAlive.load(), static_cast<int>(2 * pictrove::kResultsPerThread + 2)) << "memory does not grow with the item count";
 }
 
 TEST(OrderedWork, NothingToDoAndErrorsReachTheCaller) {
