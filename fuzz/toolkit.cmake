@@ -18,3 +18,9 @@ add_executable(fuzz_thumbnail_writers ${CMAKE_CURRENT_LIST_DIR}/fuzz_thumbnail_w
 target_link_libraries(fuzz_thumbnail_writers PRIVATE preview_core)
 target_link_options(fuzz_thumbnail_writers PRIVATE -fsanitize=fuzzer)
 pictrove_warnings(fuzz_thumbnail_writers)
+
+# Writes the previews of real drawings into the decoder targets' seed folders:
+#   fuzz_extract_previews <bmp-dir> <png-dir> drawing.dwg...
+add_executable(fuzz_extract_previews ${CMAKE_CURRENT_LIST_DIR}/extract_previews.cpp)
+target_link_libraries(fuzz_extract_previews PRIVATE toolkit appglue)
+pictrove_warnings(fuzz_extract_previews)

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,21 @@ std::string realDrawingsDir() {
   struct stat info {};
   if (dir.empty() || stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return "";
   return dir;
+}
+
+std::vector<std::string> malformedInputs(const std::string& target) {
+  std::vector<std::string> paths;
+  std::error_code ignored;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(PICTROVE_MALFORMED_DIR) + "/" + target, ignored)) {
+    if (entry.is_regular_file(ignored)) paths.push_back(entry.path().string());
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+std::vector<std::uint8_t> malformedInput(const std::string& target, const std::string& name) {
+  return readFile(std::string(PICTROVE_MALFORMED_DIR) + "/" + target + "/" + name);
 }
 
 }  // namespace testsupport

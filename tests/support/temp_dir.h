@@ -1,4 +1,5 @@
-// A scratch folder that lives for one test, and the folder of real drawings.
+// A scratch folder that lives for one test, the folder of real drawings, and
+// the committed inputs that fuzzing found.
 #pragma once
 
 #include <cstdint>
@@ -31,5 +32,12 @@ std::vector<std::uint8_t> readFile(const std::string& path);
 // The folder of real drawings, or "" when it is absent. Tests that use it
 // start with: if (realDrawingsDir().empty()) GTEST_SKIP() << "...";
 std::string realDrawingsDir();
+
+// The committed inputs that fuzzing found hostile, fuzz/malformed/<target>/:
+// every file's full path, sorted; empty when the folder has none.
+std::vector<std::string> malformedInputs(const std::string& target);
+
+// The bytes of fuzz/malformed/<target>/<name>; empty when it is missing.
+std::vector<std::uint8_t> malformedInput(const std::string& target, const std::string& name);
 
 }  // namespace testsupport
