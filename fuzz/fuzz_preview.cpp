@@ -3,8 +3,6 @@
 // operations run on it, extraction with a buffer of the reported size and
 // once more with no room at all.
 //   fuzz_preview_seeds <dir>; fuzz_preview <dir> -max_total_time=300
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -13,13 +11,14 @@
 #include <vector>
 
 #include "app/init_data_stream.h"
+#include "fuzz/drawing_in_memory.h"
 #include "toolkit/preview.h"
 #include "toolkit/startup.h"
 
 namespace {
 
-int gDrawing = -1;
-std::string gPath;
+// Lives as long as the process.
+fuzzsupport::DrawingInMemory* gDrawing = nullptr;
 
 }  // namespace
 
@@ -30,25 +29,23 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::fprintf(stderr, "toolkit start failed: %d\n", error);
     std::abort();
   }
-  gDrawing = memfd_create("drawing.dwg", MFD_CLOEXEC);
-  if (gDrawing < 0) std::abort();
-  gPath = "/proc/self/fd/" + std::to_string(gDrawing);
+  gDrawing = new fuzzsupport::DrawingInMemory();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (ftruncate(gDrawing, 0) != 0) std::abort();
-  if (size > 0 && pwrite(gDrawing, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+  gDrawing->Hold(data, size);
+  const std::string& path = gDrawing->path();
 
-  const std::uint32_t reported = PreviewImageSize(gPath.c_str());
+  const std::uint32_t reported = PreviewImageSize(path.c_str());
   // A preview lies inside its file; a BMP gains its 14-byte file header.
   if (reported > size + 14) std::abort();
   std::vector<std::uint8_t> buffer(reported);
   std::uint32_t length = 0;
-  if (ExtractPreviewImage(gPath.c_str(), buffer.data(), reported, &length) == 1 && length != reported) {
+  if (ExtractPreviewImage(path.c_str(), buffer.data(), reported, &length) == 1 && length != reported) {
     std::abort();
   }
   std::uint8_t none = 0;
-  if (ExtractPreviewImage(gPath.c_str(), &none, 0, &length) == 1) std::abort();
+  if (ExtractPreviewImage(path.c_str(), &none, 0, &length) == 1) std::abort();
   return 0;
 }

@@ -3,8 +3,6 @@
 // path), its preview is read and decoded, the 180 x 140 thumbnail composed,
 // and each of the five writers writes it into a memory sink.
 //   fuzz_preview_seeds <dir>; fuzz_thumbnail_writers <dir> -max_total_time=1800
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -19,12 +17,13 @@
 #include "app/core/preview_image.h"
 #include "app/core/thumbnail.h"
 #include "app/core/toolkit_session.h"
+#include "fuzz/drawing_in_memory.h"
 #include "platform/gdi.h"
 
 namespace {
 
-int gDrawing = -1;
-std::string gPath;
+// Lives as long as the process.
+fuzzsupport::DrawingInMemory* gDrawing = nullptr;
 
 // The first bytes each format's files start with.
 bool StartsRight(int type, const std::vector<std::uint8_t>& file) {
@@ -43,19 +42,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::fprintf(stderr, "toolkit start failed: %d\n", toolkit.error());
     std::abort();
   }
-  gDrawing = memfd_create("drawing.dwg", MFD_CLOEXEC);
-  if (gDrawing < 0) std::abort();
-  gPath = "/proc/self/fd/" + std::to_string(gDrawing);
+  gDrawing = new fuzzsupport::DrawingInMemory();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pictrove;
-  if (ftruncate(gDrawing, 0) != 0) std::abort();
-  if (size > 0 && pwrite(gDrawing, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+  gDrawing->Hold(data, size);
+  const std::string& path = gDrawing->path();
 
   PreviewImage image;
-  if (!ReadPreviewImage(gPath, image)) return 0;
+  if (!ReadPreviewImage(path, image)) return 0;
   const RgbPicture picture = DecodePreview(image.data.get(), image.length);
   if (picture.empty()) return 0;
   auto canvas = std::make_unique<ThumbnailPixels>();

@@ -7,7 +7,6 @@
 // exactly when a thumbnail was made, and nothing else may appear beside it.
 //   fuzz_thumbnailer_seeds <dir>; fuzz_thumbnailer <dir> -max_total_time=60
 #include <dirent.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,13 +15,14 @@
 #include <string>
 
 #include "app/core/toolkit_session.h"
+#include "fuzz/drawing_in_memory.h"
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 
 namespace {
 
-int gDrawing = -1;
-std::string gDrawingPath;
+// Lives as long as the process.
+fuzzsupport::DrawingInMemory* gDrawing = nullptr;
 std::string gFolder;
 std::string gOutput;
 
@@ -50,9 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::fprintf(stderr, "toolkit start failed: %d\n", toolkit->error());
     std::abort();
   }
-  gDrawing = memfd_create("drawing.dwg", MFD_CLOEXEC);
-  if (gDrawing < 0) std::abort();
-  gDrawingPath = "/proc/self/fd/" + std::to_string(gDrawing);
+  gDrawing = new fuzzsupport::DrawingInMemory();
   char folder[] = "/tmp/fuzz-thumbnailer-XXXXXX";
   if (mkdtemp(folder) == nullptr) std::abort();
   gFolder = folder;
@@ -65,12 +63,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (ftruncate(gDrawing, 0) != 0) std::abort();
-  if (size > 0 && pwrite(gDrawing, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+  gDrawing->Hold(data, size);
+  const std::string& drawing = gDrawing->path();
   const std::uint32_t box = kBoxes[size % std::size(kBoxes)];
 
   pictrove::ThumbnailPicture thumbnail;
-  const pictrove::ThumbnailResult result = pictrove::MakeDrawingThumbnail(gDrawingPath, box, thumbnail);
+  const pictrove::ThumbnailResult result = pictrove::MakeDrawingThumbnail(drawing, box, thumbnail);
   if ((result == pictrove::ThumbnailResult::Made) == thumbnail.empty()) std::abort();
   if (thumbnail.empty()) return 0;
   if (thumbnail.width() == 0 || thumbnail.height() == 0 || thumbnail.width() > box ||

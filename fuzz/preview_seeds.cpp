@@ -2,12 +2,12 @@
 // previews of several versions, hostile directories and truncated files.
 //   fuzz_preview_seeds <dir>
 #include <array>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fuzz/seed_files.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
 
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   bitfields.masks = std::array<std::uint32_t, 3>{0xF800, 0x07E0, 0x001F};
   bitfields.pixels.assign(32, 0x11);
   const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-  const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> seeds = {
+  const std::vector<fuzzsupport::Seed> seeds = {
       {"bmp-r13", testsupport::dwgWithDib("AC1012", testsupport::dibOfSize(300, 0))},
       {"bmp-r2000-16", testsupport::dwgWithDib("AC1015", testsupport::dibOfSize(120, 16))},
       {"bmp-bitfields", testsupport::dwgWithDib("AC1018", testsupport::dibBytes(bitfields))},
@@ -37,13 +37,5 @@ int main(int argc, char** argv) {
       {"old", DwgBuilder("AC1009").bmp(testsupport::dibOfSize(48, 0)).bytes()},
       {"truncated", DwgBuilder("AC1014").headerEntry(20).bmp(testsupport::dibOfSize(200, 0)).truncateTo(150).bytes()},
   };
-  for (const auto& [name, bytes] : seeds) {
-    std::ofstream out(dir + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-      std::cerr << "cannot write " << dir << "/" << name << "\n";
-      return 1;
-    }
-  }
-  return 0;
+  return fuzzsupport::WriteSeedFiles(dir, seeds);
 }

@@ -2,12 +2,12 @@
 // whose previews decode (8-, 4-, 1- and 24-bit and run-length bitmaps, PNG
 // pictures with alpha and a palette) at sizes on both sides of the boxes.
 //   fuzz_thumbnailer_seeds <dir>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fuzz/seed_files.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
 #include "tools/builders/png_builder.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  const std::vector<std::pair<std::string, Bytes>> seeds = {
+  const std::vector<fuzzsupport::Seed> seeds = {
       {"bmp8-wide", testsupport::dwgWithDib("AC1015", Dib(300, 40, 8))},
       {"bmp4", testsupport::dwgWithDib("AC1018", Dib(33, 17, 4))},
       {"bmp1", testsupport::dwgWithDib("AC1014", Dib(70, 9, 1))},
@@ -76,13 +76,5 @@ int main(int argc, char** argv) {
       {"png-rgba", testsupport::dwgWithPng("AC1032", Png(130, 60, testsupport::kPngRgba))},
       {"png-palette", testsupport::dwgWithPng("AC1027", Png(17, 300, testsupport::kPngPalette))},
   };
-  for (const auto& [name, bytes] : seeds) {
-    std::ofstream out(dir + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-      std::cerr << "cannot write " << dir << "/" << name << "\n";
-      return 1;
-    }
-  }
-  return 0;
+  return fuzzsupport::WriteSeedFiles(dir, seeds);
 }
