@@ -16,22 +16,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build="${PICTROVE_BUILD_DIR:-$here/build}"
 app_id=org.quillory.Pictrove
 
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
-fi
-needed=(desktop-file-utils appstream groff-base lintian file dpkg-dev shared-mime-info
-        libglib2.0-bin)
-missing=()
-for p in "${needed[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$here/tools/install-packages.sh" desktop-file-utils appstream groff-base lintian file \
+  dpkg-dev shared-mime-info libglib2.0-bin
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -19,17 +19,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo_cmd=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-needed=(bubblewrap gir1.2-gnomedesktop-4.0 gir1.2-gdkpixbuf-2.0 python3-gi tumbler dbus
-        dbus-daemon libglib2.0-bin shared-mime-info file dpkg-dev)
-missing=()
-for p in "${needed[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$here/tools/install-packages.sh" bubblewrap gir1.2-gnomedesktop-4.0 gir1.2-gdkpixbuf-2.0 \
+  python3-gi tumbler dbus dbus-daemon libglib2.0-bin shared-mime-info file dpkg-dev
 
 scratch=$(mktemp -d)
 installed=0
