@@ -1,30 +1,15 @@
 #include "app/core/save_thumbnail.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <new>
 
 #include "app/core/output_format.h"
+#include "app/core/replace_file.h"
 
 namespace pictrove {
 namespace {
-
-// Writes every byte, going on after interruptions; the errno of a failure.
-int WriteAll(int descriptor, const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = write(descriptor, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  return 0;
-}
 
 SaveOutcome Failed(SaveOutcome outcome, SaveStatus status, int systemError,
                    const char* refusal = nullptr) {
@@ -52,38 +37,38 @@ SaveOutcome SaveBatch::Write(const std::string& output, const std::string& drawi
   outcome.path = output;
   if (encoded == nullptr) return Failed(outcome, SaveStatus::NoPicture, 0);
 
-  // Only an image file may be created or replaced: never a folder, FIFO or
-  // device of that name, nor the drawing itself through a link.
+  // Only an image file, or a link, may be replaced: never a folder, FIFO or
+  // device of that name, nor the drawing itself. A link is replaced by the
+  // new file; what it points to is never written.
   struct stat target {};
-  if (stat(output.c_str(), &target) == 0) {
+  const bool exists = lstat(output.c_str(), &target) == 0;
+  if (exists) {
     if (S_ISDIR(target.st_mode)) return Failed(outcome, SaveStatus::CannotCreate, EISDIR);
-    if (!S_ISREG(target.st_mode)) {
+    if (!S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode)) {
       return Failed(outcome, SaveStatus::CannotCreate, 0, "not a regular file");
     }
+    struct stat pointed {};
     struct stat drawing {};
-    if (stat(drawingPath.c_str(), &drawing) == 0 && drawing.st_dev == target.st_dev &&
-        drawing.st_ino == target.st_ino)
+    if (stat(output.c_str(), &pointed) == 0 && stat(drawingPath.c_str(), &drawing) == 0 &&
+        drawing.st_dev == pointed.st_dev && drawing.st_ino == pointed.st_ino)
       return Failed(outcome, SaveStatus::CannotCreate, 0, "it is the drawing itself");
     if (written_.count({target.st_dev, target.st_ino}) != 0)
       return Failed(outcome, SaveStatus::WouldReplace, 0);
   }
+  // A writer that failed leaves everything as it was.
+  if (!encoded->ok) return Failed(outcome, SaveStatus::WriteFailed, encoded->systemError);
 
-  const int descriptor = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (descriptor < 0) return Failed(outcome, SaveStatus::CannotCreate, errno);
-  struct stat made {};
-  const bool known = fstat(descriptor, &made) == 0;
-  // A writer that failed leaves the file it created empty, as a failed
-  // write into the file would.
-  int error = encoded->ok ? WriteAll(descriptor, encoded->bytes) : encoded->systemError;
-  const bool wrote = encoded->ok && error == 0;
-  // A file that fails only as it is closed (quotas, network file systems)
-  // was not saved either.
-  if (close(descriptor) != 0 && wrote) error = errno;
-  if (!wrote || error != 0) return Failed(outcome, SaveStatus::WriteFailed, error);
+  // An image that is replaced reaches the disk before it takes the old
+  // one's place, so that a crash cannot lose both; a new one need not wait.
+  const ReplaceResult replaced = ReplaceFile(output, encoded->bytes, exists);
+  if (replaced.systemError != 0) {
+    return Failed(outcome, replaced.created ? SaveStatus::WriteFailed : SaveStatus::CannotCreate,
+                  replaced.systemError);
+  }
   // A file that failed holds nothing worth keeping from a later drawing.
   // Without memory to remember it, the file is saved all the same.
   try {
-    if (known) written_.insert({made.st_dev, made.st_ino});
+    written_.insert({replaced.made.st_dev, replaced.made.st_ino});
   } catch (const std::bad_alloc&) {
   }
   outcome.status = SaveStatus::Written;

@@ -23,11 +23,14 @@ namespace pictrove {
 class SaveBatch {
  public:
   // Writes `encoded` (null when the drawing has no picture) to `output`, for
-  // the drawing at `drawingPath` in output format `type`. An output that is
-  // a folder, a FIFO, a device or the drawing itself (through a link) is
-  // refused (CannotCreate), as is one this batch wrote before
-  // (WouldReplace). Every failure carries the system's reason when there is
-  // one; running out of memory is a failed write (ENOMEM). Throws nothing.
+  // the drawing at `drawingPath` in output format `type`, through a new
+  // file renamed into place (see ReplaceFile): a link at `output` is
+  // replaced, never written through, and a failed save leaves what was
+  // there as it was. An output that is a folder, a FIFO, a device or the
+  // drawing itself (through a link) is refused (CannotCreate), as is one
+  // this batch wrote before (WouldReplace). Every failure carries the
+  // system's reason when there is one; running out of memory is a failed
+  // write (ENOMEM). Throws nothing.
   SaveOutcome Save(const std::string& output, const std::string& drawingPath, int type,
                    const EncodedThumbnail* encoded);
 

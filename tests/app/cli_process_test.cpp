@@ -101,15 +101,37 @@ TEST_F(ProgramTest, RunsWhileAnotherInstanceHoldsTheLock) {
   EXPECT_EQ(RunProgram(kProgram, {"--list", drawings.path()}, Session()).exitCode, 0);
 }
 
-TEST_F(ProgramTest, SampleDrawingsShowEveryKindOfPreview) {
-  ProcessResult result = RunProgram(kProgram, {"--list", PICTROVE_SAMPLES_DIR}, Session());
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.out,
-            "bridge.dwg\t256x102\tBMP\n"
-            "floor-plan.dwg\t220x150\tBMP\n"
-            "gear.dwg\t180x140\tBMP\n"
-            "site-map.dwg\t240x180\tPNG\n"
-            "tower.dwg\t96x200\tBMP\n");
+// The README's run command without a display: it lists the bundled
+// samples (every kind of preview) and exports them into a folder it names.
+TEST_F(ProgramTest, RunScriptWithoutADisplayListsAndExportsTheSamples) {
+  Environment session = Session();
+  session["PICTROVE_RUN_PREBUILT"] = "1";
+  session["PICTROVE_BUILD_DIR"] = PICTROVE_BUILD_DIR;
+  session["TMPDIR"] = home.path();
+  const ProcessResult result = RunProgram("/bin/bash", {PICTROVE_RUN_SCRIPT}, session);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_NE(result.out.find("the dialog needs a desktop session"), std::string::npos);
+  EXPECT_NE(result.out.find("bridge.dwg\t256x102\tBMP\n"
+                            "floor-plan.dwg\t220x150\tBMP\n"
+                            "gear.dwg\t180x140\tBMP\n"
+                            "site-map.dwg\t240x180\tPNG\n"
+                            "tower.dwg\t96x200\tBMP\n"),
+            std::string::npos)
+      << result.out;
+  const std::string marker = "--output ";
+  const std::size_t at = result.out.find(marker);
+  ASSERT_NE(at, std::string::npos) << result.out;
+  const std::string folder = result.out.substr(at + marker.size(),
+                                               result.out.find('\n', at) - at - marker.size());
+  EXPECT_EQ(folder.rfind(home.path(), 0), 0u) << folder;
+  for (const char* name : {"bridge", "floor-plan", "gear", "site-map", "tower"}) {
+    const std::string image = folder + "/" + name + ".PNG";
+    EXPECT_NE(result.out.find(image + "\n"), std::string::npos) << image;
+    const std::vector<std::uint8_t> bytes = testsupport::readFile(image);
+    ASSERT_GT(bytes.size(), 8u) << image;
+    EXPECT_EQ(bytes[1], 'P') << image;
+  }
 }
 
 TEST_F(ProgramTest, RealDrawingsListWithTheirPreviewSizes) {

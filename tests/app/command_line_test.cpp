@@ -323,6 +323,27 @@ TEST_F(CommandLineFolder, OutputFolderNeverWritesThroughALinkToTheDrawing) {
   EXPECT_EQ(testsupport::readFile(dir.file("a.dwg")), drawing);
 }
 
+// plan.PNG planted as a link to another drawing (symbolic or hard): the
+// export replaces the link with plan's image and leaves other.dwg as it was.
+TEST_F(CommandLineFolder, ExportReplacesALinkToAnotherDrawingAndKeepsThatDrawing) {
+  const std::vector<std::uint8_t> other = BmpDrawing(30, 20, 0x102030);
+  dir.write("other.dwg", other);
+  dir.write("plan.dwg", BmpDrawing(40, 30, 0x808080));
+  for (const bool hard : {false, true}) {
+    SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+    unlink(dir.file("plan.PNG").c_str());
+    unlink(dir.file("other.PNG").c_str());
+    ASSERT_EQ((hard ? link : symlink)(dir.file("other.dwg").c_str(), dir.file("plan.PNG").c_str()), 0);
+    const Result result = RunPictrove({"--export", dir.path(), "-f", "PNG"}, settings);
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, dir.file("other.PNG") + "\n" + dir.file("plan.PNG") + "\n");
+    EXPECT_EQ(testsupport::readFile(dir.file("other.dwg")), other);
+    const std::vector<std::uint8_t> image = testsupport::readFile(dir.file("plan.PNG"));
+    ASSERT_GT(image.size(), 8u);
+    EXPECT_EQ(image[1], 'P');
+  }
+}
+
 // A tree with drawings at every level, names in mixed case, a link to a
 // folder (which would loop) and a folder of images named like a drawing.
 class CommandLineTree : public CommandLineFolder {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <functional>
 
 #include "app/core/drawing_search.h"
 #include "app/core/output_format.h"
@@ -27,6 +29,17 @@ using namespace pictrove;
 using testsupport::getU16;
 using testsupport::getU32;
 using testsupport::readFile;
+
+// Names in `folder` that a save in progress would leave: its hidden
+// temporary files.
+std::vector<std::string> Leftovers(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    const std::string name = item.path().filename().string();
+    if (name.front() == '.' && name.ends_with(".tmp")) found.push_back(name);
+  }
+  return found;
+}
 
 bool Exists(const std::string& path) {
   struct stat st {};
@@ -236,8 +249,11 @@ TEST_F(SavingTest, NameWithStrayBytesIsSavedBesideItselfByteForByte) {
   ExpectThumbnailFile(1, readFile(dir.file("caf\xE9.JPG")));
 }
 
-TEST_F(SavingTest, FailedWriteIsReported) {
+// A write that fails half-way leaves the image that was there as it was,
+// and no temporary file behind.
+TEST_F(SavingTest, FailedWriteIsReportedAndKeepsTheOldImage) {
   OpenWith({"plan.dwg"});
+  dir.write("plan.BMP", {1, 2, 3});
   // Files may not grow beyond 1000 bytes: the writer's data cannot go out.
   struct sigaction ignore {};
   struct sigaction previous {};
@@ -255,6 +271,53 @@ TEST_F(SavingTest, FailedWriteIsReported) {
   EXPECT_EQ(outcome.path, dir.file("plan.BMP"));
   EXPECT_EQ(outcome.systemError, EFBIG);
   EXPECT_EQ(SaveFailureText(outcome), "write failed (File too large)");
+  EXPECT_EQ(readFile(dir.file("plan.BMP")), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(Leftovers(dir.path()), std::vector<std::string>{});
+}
+
+// A link at the image's name is replaced by the new image: whatever it
+// points to (another drawing, a file outside the folder, nothing) is never
+// written. Save All and the command line share this path.
+TEST_F(SavingTest, ALinkAtTheImageNameIsReplacedNeverWrittenThrough) {
+  OpenWith({"other.dwg", "plan.dwg"});
+  const testsupport::TempDir outside;
+  const std::string victim = outside.write("notes.txt", {'k', 'e', 'e', 'p'});
+  const std::vector<std::uint8_t> other = readFile(dir.file("other.dwg"));
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& image)> plant;
+    std::string target;  // the file that must stay as it was
+  };
+  const std::vector<Case> cases = {
+      {"symbolic link to another drawing",
+       [&](const std::string& image) { ASSERT_EQ(symlink(dir.file("other.dwg").c_str(), image.c_str()), 0); },
+       dir.file("other.dwg")},
+      {"hard link to another drawing",
+       [&](const std::string& image) { ASSERT_EQ(link(dir.file("other.dwg").c_str(), image.c_str()), 0); },
+       dir.file("other.dwg")},
+      {"symbolic link out of the folder",
+       [&](const std::string& image) { ASSERT_EQ(symlink(victim.c_str(), image.c_str()), 0); }, victim},
+      {"dangling symbolic link",
+       [&](const std::string& image) { ASSERT_EQ(symlink(outside.file("none").c_str(), image.c_str()), 0); },
+       outside.file("none")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string image = dir.file("plan.PNG");
+    unlink(image.c_str());
+    c.plant(image);
+    const std::vector<std::uint8_t> before = Exists(c.target) ? readFile(c.target) : std::vector<std::uint8_t>{};
+    const SaveOutcome outcome = dialog.SaveEntry(1, 3, "PNG");
+    EXPECT_EQ(outcome.status, SaveStatus::Written) << SaveFailureText(outcome);
+    struct stat st {};
+    ASSERT_EQ(lstat(image.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_nlink, 1u);
+    ExpectThumbnailFile(3, readFile(image));
+    EXPECT_EQ(Exists(c.target) ? readFile(c.target) : std::vector<std::uint8_t>{}, before);
+    EXPECT_EQ(Leftovers(dir.path()), std::vector<std::string>{});
+  }
+  EXPECT_EQ(readFile(dir.file("other.dwg")), other);
 }
 
 // plan.DWG and plan.dwg both make plan.PNG: the first in name order keeps
