@@ -1,6 +1,7 @@
 #include "app/core/save_thumbnail.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <new>
@@ -54,6 +55,11 @@ SaveOutcome SaveBatch::Write(const std::string& output, const std::string& drawi
       return Failed(outcome, SaveStatus::CannotCreate, 0, "it is the drawing itself");
     if (written_.count({target.st_dev, target.st_ino}) != 0)
       return Failed(outcome, SaveStatus::WouldReplace, 0);
+    // An image its owner made read-only, or another user's, stays: the
+    // rename needs only the folder's permission, but writing into the image
+    // was never allowed.
+    if (S_ISREG(target.st_mode) && access(output.c_str(), W_OK) != 0)
+      return Failed(outcome, SaveStatus::CannotCreate, errno);
   }
   // A writer that failed leaves everything as it was.
   if (!encoded->ok) return Failed(outcome, SaveStatus::WriteFailed, encoded->systemError);
