@@ -151,13 +151,16 @@ bool WriteAll(int descriptor, const std::uint8_t* data, std::size_t length) {
   return true;
 }
 
-// The in-place case: the output exists as a regular file. Returns false
-// when the output is anything else (or nothing), with `result` untouched.
+// The in-place case: the output exists as a regular file of that one name.
+// Returns false when the output is anything else (or nothing), with
+// `result` untouched: a symbolic link is never followed (O_NOFOLLOW), and a
+// file with other names (hard links) is not written either, since that
+// would change what the other names hold; the rename replaces both kinds.
 bool TryWriteInPlace(const std::string& output, const EncodedPng& png, PngWriteResult& result) {
   const int descriptor = open(output.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return false;
   struct stat info {};
-  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
     close(descriptor);
     return false;
   }

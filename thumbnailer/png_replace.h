@@ -11,6 +11,8 @@
 // one go: a thumbnail service that made the file itself (tumbler does) reads
 // the result through the descriptor it holds, which a rename would leave on
 // the old, empty file. Should that write fail, the file is emptied again.
+// A symbolic link, or a file that has other names too (hard links), is
+// never written through: the new file replaces that name alone.
 #pragma once
 
 #include <string>
@@ -28,7 +30,7 @@ enum class PngWriteResult {
 // Writes the picture (8 bits per sample, no alpha) as a PNG file to
 // `output`, whatever its name ends with. A new file gets the permissions the
 // process's umask leaves of 0666; an existing one keeps its own. A symbolic
-// link at `output` is replaced, not followed.
+// link or a hard link at `output` is replaced, not written through.
 PngWriteResult WritePngReplacing(const std::string& output, const ThumbnailPicture& picture);
 
 // Where the temporary files for `output` are made: its folder ("." for a

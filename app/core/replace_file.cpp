@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 
 namespace pictrove {
@@ -15,6 +16,12 @@ namespace {
 // random bits, so a clash is as good as impossible unless someone plants
 // names on purpose.
 constexpr int kNameAttempts = 16;
+
+// What follows the prefix: 16 hexadecimal digits and ".tmp".
+constexpr std::size_t kSuffixLength = 16 + 4;
+// The most of the image's name a temporary name holds: the longest entry
+// name less the two dots and the suffix.
+constexpr std::size_t kNameRoom = NAME_MAX - 2 - kSuffixLength;
 
 std::uint64_t RandomBits() {
   std::uint64_t bits = 0;
@@ -47,7 +54,10 @@ int WriteAll(int descriptor, const std::vector<std::uint8_t>& bytes) {
 std::string TemporaryNameFor(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  // An image name may be as long as a folder entry allows: its temporary
+  // name takes only as much of it as leaves room for the dots and suffix.
+  if (name.size() > kNameRoom) name.resize(kNameRoom);
   return folder + "." + name + ".";
 }
 

@@ -28,8 +28,9 @@ ReplaceResult ReplaceFile(const std::string& path, const std::vector<std::uint8_
                           bool durable);
 
 // The prefix of the temporary files made for `path`: its folder and a
-// hidden name derived from the file's own, so that a leftover one (after a
-// crash) is recognisable.
+// hidden name derived from the file's own (shortened where the whole would
+// exceed the longest name a folder entry may have), so that a leftover one
+// (after a crash) is recognisable.
 std::string TemporaryNameFor(const std::string& path);
 
 }  // namespace pictrove

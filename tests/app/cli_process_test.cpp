@@ -94,6 +94,23 @@ TEST_F(ProgramTest, ExitCodesOfExport) {
                           empty.path() + "\n");
 }
 
+// A link planted at an image's name is replaced by the image: the drawing
+// it points to stays byte for byte as it was.
+TEST_F(ProgramTest, ExportReplacesALinkInsteadOfWritingThroughIt) {
+  drawings.write("other.dwg", BmpDrawing(30, 20, 0x112233));
+  drawings.write("plan.dwg", BmpDrawing(20, 30, 0x445566));
+  const std::vector<std::uint8_t> other = testsupport::readFile(drawings.file("other.dwg"));
+  ASSERT_EQ(symlink(drawings.file("other.dwg").c_str(), drawings.file("plan.PNG").c_str()), 0);
+  ProcessResult result = RunProgram(kProgram, {"--export", drawings.path(), "--format", "PNG"}, Session());
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, drawings.file("other.PNG") + "\n" + drawings.file("plan.PNG") + "\n");
+  EXPECT_EQ(testsupport::readFile(drawings.file("other.dwg")), other);
+  struct stat plan {};
+  ASSERT_EQ(lstat(drawings.file("plan.PNG").c_str(), &plan), 0);
+  EXPECT_TRUE(S_ISREG(plan.st_mode));
+  EXPECT_EQ(testsupport::readFile(drawings.file("plan.PNG")).at(1), 'P');
+}
+
 TEST_F(ProgramTest, RunsWhileAnotherInstanceHoldsTheLock) {
   // The command line takes no lock: it runs beside the dialog.
   std::ofstream(home.file("Pictrove.lock")) << "";

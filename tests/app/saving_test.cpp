@@ -239,7 +239,7 @@ TEST_F(SavingTest, PathWithoutADotGetsTheExtensionAppended) {
   EXPECT_EQ(dialog.SaveEntry(-1, 0, "BMP").status, SaveStatus::NoEntry);
 }
 
-TEST_F(SavingTest, NameWithStrayBytesIsSavedBesideItselfByteForByte) {
+TEST_F(SavingTest, NamesWithStrayBytesOrOfTheLongestLengthAreSavedByteForByte) {
   Open();
   Put("caf\xE9.dwg", BmpDrawing(40, 30, 0x808080));
   Select(dir.path());
@@ -247,6 +247,14 @@ TEST_F(SavingTest, NameWithStrayBytesIsSavedBesideItselfByteForByte) {
   dialog.OnSave();
   EXPECT_EQ(view.lastMessage(), "Bitmap preview saved!");
   ExpectThumbnailFile(1, readFile(dir.file("caf\xE9.JPG")));
+  // An image name of 255 bytes, the most a folder entry holds: the hidden
+  // file it is first written to needs a shorter name.
+  const std::string longest = dir.file(std::string(250, 'x') + ".dwg");
+  const std::vector<std::uint8_t> white(kThumbBytes, 0xFF);
+  const SaveOutcome outcome = SaveThumbnail(longest, 4, "TIFF", white.data(), 180, 140);
+  EXPECT_EQ(outcome.status, SaveStatus::Written) << SaveFailureText(outcome);
+  ExpectThumbnailFile(4, readFile(dir.file(std::string(250, 'x') + ".TIFF")));
+  EXPECT_EQ(Leftovers(dir.path()), std::vector<std::string>{});
 }
 
 // A write that fails half-way leaves the image that was there as it was,

@@ -147,14 +147,24 @@ TEST(WritePngReplacing, AnExistingFileIsWrittenInPlace) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"tumbler-XXXX.png"});
 }
 
-TEST(WritePngReplacing, ALinkIsReplacedNotFollowed) {
-  const testsupport::TempDir dir;
-  const std::string target = dir.write("target", {'k', 'e', 'e', 'p'});
-  std::filesystem::create_symlink(target, dir.file("thumb"));
-  ASSERT_EQ(WritePngReplacing(dir.file("thumb"), Grey(2, 2)), PngWriteResult::Written);
-  EXPECT_FALSE(std::filesystem::is_symlink(dir.file("thumb")));
-  EXPECT_TRUE(IsPng(testsupport::readFile(dir.file("thumb"))));
-  EXPECT_EQ(testsupport::readFile(target), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+// An existing output is written in place only when it is a file of that one
+// name: a symbolic or hard link is replaced, and its target left as it was.
+TEST(WritePngReplacing, ALinkIsReplacedNotWrittenThrough) {
+  for (const bool symbolic : {true, false}) {
+    SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+    const testsupport::TempDir dir;
+    const std::string target = dir.write("target", {'k', 'e', 'e', 'p'});
+    if (symbolic) {
+      std::filesystem::create_symlink(target, dir.file("thumb"));
+    } else {
+      std::filesystem::create_hard_link(target, dir.file("thumb"));
+    }
+    ASSERT_EQ(WritePngReplacing(dir.file("thumb"), Grey(2, 2)), PngWriteResult::Written);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("thumb")));
+    EXPECT_TRUE(IsPng(testsupport::readFile(dir.file("thumb"))));
+    EXPECT_EQ(testsupport::readFile(target), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"target", "thumb"}));
+  }
 }
 
 TEST(WritePngReplacing, FailuresLeaveNothingBehind) {
