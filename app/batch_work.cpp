@@ -4,11 +4,10 @@
 #include <new>
 #include <optional>
 
-#include "app/core/decode_preview.h"
+#include "app/core/drawing_picture.h"
 #include "app/core/encoded_thumbnail.h"
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
-#include "app/core/preview_image.h"
 #include "app/core/preview_info.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail.h"
@@ -39,25 +38,16 @@ struct Thumbnail {
   EncodedThumbnail encoded;
 };
 
-// Each thread reads its drawings into one buffer of its own.
-PreviewImage& ThreadPreviewBuffer() {
-  thread_local PreviewImage image;
-  image.Trim(kKeptPreviewBytes);
-  return image;
-}
-
 // Reads, decodes, composes and encodes one drawing's thumbnail: all but
 // the writing of the file, so that it can run on any thread.
 Thumbnail MakeThumbnail(const FoundFile& drawing, int type) {
   Thumbnail thumbnail;
-  PreviewImage& image = ThreadPreviewBuffer();
-  if (!ReadPreviewImage(drawing.path, image)) return thumbnail;
-  thumbnail.listed = true;
-  const RgbPicture picture = DecodePreview(image.data.get(), image.length);
-  if (picture.empty()) return thumbnail;
+  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
+  thumbnail.listed = preview.listed();
+  if (preview.result != PictureResult::Made) return thumbnail;
   const std::unique_ptr<ThumbnailPixels> canvas(new (std::nothrow) ThumbnailPixels);
   if (canvas == nullptr) return thumbnail;
-  ComposeThumbnail(picture, *canvas);
+  ComposeThumbnail(preview.picture, *canvas);
   thumbnail.picture = true;
   thumbnail.encoded = EncodeThumbnail(type, canvas->data(), kThumbWidth, kThumbHeight);
   return thumbnail;
@@ -88,9 +78,9 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, st
   RunInOrder(
       drawings.size(), threads,
       [&](std::size_t i) -> std::optional<PreviewInfo> {
-        PreviewImage& image = ThreadPreviewBuffer();
-        if (!ReadPreviewImage(drawings[i].path, image)) return std::nullopt;
-        return ReadPreviewInfo(image.data.get(), image.length);
+        const PreviewImage* image = ReadThreadPreview(drawings[i].path, PreviewRead::Reuse);
+        if (image == nullptr) return std::nullopt;
+        return ReadPreviewInfo(image->data.get(), image->length);
       },
       [&](std::size_t i, std::optional<PreviewInfo>&& info) {
         if (!info) return;

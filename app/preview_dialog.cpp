@@ -7,7 +7,6 @@
 
 #include "app/core/drawing_search.h"
 #include "app/core/output_format.h"
-#include "app/core/thumbnail_bitmap.h"
 #include "app/dialog_view.h"
 #include "app/file_checks.h"
 #include "app/folder_browser.h"
@@ -227,11 +226,6 @@ BOOL PreviewDialog::ScanFolder(const std::string& folder) {
   m_view.EnableControl(IDC_FRAME, true);
   m_view.EnableControl(IDC_SPIN, true);
   return TRUE;
-}
-
-BOOL PreviewDialog::MakeThumbnail(const std::uint8_t* data, std::uint32_t length,
-                                  PreviewEntry& entry) {
-  return MakeThumbnailBitmap(data, length, entry) ? TRUE : FALSE;
 }
 
 void PreviewDialog::UpdateLabel() {

@@ -75,9 +75,6 @@ class PreviewDialog {
   // ".dwg" in any letter case, while the dialog is up and not scanning.
   bool AcceptsDroppedPath(const std::string& path) const;
   BOOL ScanFolder(const std::string& folder);
-  // Builds the entry's thumbnail from a BMP or PNG file image. TRUE when the
-  // preview was decoded (the entry then also knows its kind and size).
-  BOOL MakeThumbnail(const std::uint8_t* data, std::uint32_t length, PreviewEntry& entry);
   void UpdateLabel();
   SaveOutcome SaveEntry(int index, int type, const std::string& extension);
   // The same as one save of many (see SaveBatch).

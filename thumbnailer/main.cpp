@@ -33,11 +33,11 @@ int Thumbnail(const ThumbnailerOptions& options) {
                 << ErrorText(toolkit.error()) << " (" << toolkit.error() << ")\n";
       return ThumbnailerOptions::kExitToolkitFailed;
     }
-    const pictrove::ThumbnailResult result =
+    const pictrove::PictureResult result =
         pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail);
-    if (result != pictrove::ThumbnailResult::Made) {
+    if (result != pictrove::PictureResult::Made) {
       std::cerr << "pictrove-thumbnailer: " << options.input << ": "
-                << pictrove::ThumbnailResultText(result) << '\n';
+                << pictrove::PictureResultText(result) << '\n';
       return ThumbnailerOptions::kExitNoThumbnail;
     }
   }

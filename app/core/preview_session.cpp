@@ -6,7 +6,7 @@
 
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
-#include "app/core/preview_image.h"
+#include "app/core/drawing_picture.h"
 #include "app/core/rgb_picture.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail_bitmap.h"
@@ -33,10 +33,8 @@ class ScreenContext {
 }  // namespace
 
 std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
-  // One buffer per thread, used again for the next drawing.
-  thread_local PreviewImage image;
-  image.Trim(kKeptPreviewBytes);
-  if (!ReadPreviewImage(drawing.path, image)) return nullptr;
+  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
+  if (!preview.listed()) return nullptr;
   std::unique_ptr<PreviewEntry> entry;
   try {
     entry = std::make_unique<PreviewEntry>();
@@ -47,7 +45,7 @@ std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
   }
   // Without a thumbnail, an entry is still listed, like one whose preview
   // cannot be decoded.
-  MakeThumbnailBitmap(image.data.get(), image.length, *entry);
+  MakeThumbnailBitmap(preview, *entry);
   return entry;
 }
 

@@ -129,7 +129,8 @@ TEST_F(CoreAllocationSweep, ThumbnailOfEachKindOfPreview) {
           } catch (const std::bad_alloc&) {
             return outcome;
           }
-          outcome.first = MakeThumbnailBitmap(image.data.get(), image.length, *outcome.second);
+          outcome.first = MakeThumbnailBitmap(
+              DecodeDrawingPicture(image.data.get(), image.length), *outcome.second);
           return outcome;
         },
         [&](std::pair<bool, std::unique_ptr<PreviewEntry>>& outcome, bool failed) {

@@ -104,7 +104,8 @@ class ThumbnailBitmapTest : public ::testing::Test {
   // test ends.
   PreviewEntry& Make(const std::vector<std::uint8_t>& image, bool expected = true) {
     made.push_back(std::make_unique<PreviewEntry>());
-    EXPECT_EQ(MakeThumbnailBitmap(image.data(), static_cast<std::uint32_t>(image.size()), *made.back()),
+    EXPECT_EQ(MakeThumbnailBitmap(DecodeDrawingPicture(image.data(), static_cast<std::uint32_t>(image.size())),
+                                  *made.back()),
               expected);
     return *made.back();
   }
@@ -185,9 +186,10 @@ TEST_F(ThumbnailBitmapTest, WhatCannotBeDecodedLeavesTheEntryWithoutABitmap) {
   PreviewEntry entry;
   entry.m_bitmap.reset();
   const auto good = PositionalBmp(4, 4);
-  EXPECT_FALSE(MakeThumbnailBitmap(good.data(), static_cast<std::uint32_t>(good.size()), entry))
+  EXPECT_FALSE(MakeThumbnailBitmap(
+      DecodeDrawingPicture(good.data(), static_cast<std::uint32_t>(good.size())), entry))
       << "no bitmap object";
-  EXPECT_FALSE(MakeThumbnailBitmap(nullptr, 10, Make(good)));
+  EXPECT_FALSE(MakeThumbnailBitmap(DecodeDrawingPicture(nullptr, 10), Make(good)));
 }
 
 }  // namespace
