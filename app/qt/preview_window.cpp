@@ -23,9 +23,9 @@
 #include <thread>
 #include <utility>
 
-#include "app/folder_browser.h"
+#include "app/dialog/folder_browser.h"
 #include "app/core/output_format.h"
-#include "app/preview_dialog.h"
+#include "app/dialog/preview_dialog.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/animation_control.h"
 #include "app/qt/app_icon.h"
@@ -34,8 +34,8 @@
 #include "app/qt/message_boxes.h"
 #include "app/qt/name_label.h"
 #include "app/qt/up_down_control.h"
-#include "app/resource_ids.h"
-#include "app/settings_store.h"
+#include "app/dialog/resource_ids.h"
+#include "app/dialog/settings_store.h"
 #include "platform/gdi.h"
 
 namespace pictrove {

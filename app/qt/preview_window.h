@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_view.h"
+#include "app/dialog/dialog_view.h"
 
 class QComboBox;
 class QMimeData;

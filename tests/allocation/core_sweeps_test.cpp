@@ -21,7 +21,7 @@
 #include "app/core/preview_session.h"
 #include "app/core/thumbnail_bitmap.h"
 #include "imaging/tessera.h"
-#include "tests/app/drawing_fixtures.h"
+#include "tests/dialog/drawing_fixtures.h"
 #include "tests/support/alloc_failure.h"
 #include "tests/support/live_resources.h"
 #include "tests/support/temp_dir.h"

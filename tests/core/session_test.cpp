@@ -10,7 +10,7 @@
 #include "app/core/drawing_search.h"
 #include "app/core/preview_session.h"
 #include "platform/gdi.h"
-#include "tests/app/drawing_fixtures.h"
+#include "tests/dialog/drawing_fixtures.h"
 #include "tests/core/core_fixtures.h"
 #include "tests/support/temp_dir.h"
 
