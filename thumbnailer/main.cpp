@@ -18,7 +18,6 @@
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 #include "thumbnailer/thumbnailer_options.h"
-#include "toolkit/messages.h"
 
 namespace {
 
@@ -29,8 +28,8 @@ int Thumbnail(const ThumbnailerOptions& options) {
   {
     const pictrove::ToolkitSession toolkit;
     if (!toolkit.started()) {
-      std::cerr << "pictrove-thumbnailer: the drawing toolkit did not start: "
-                << ErrorText(toolkit.error()) << " (" << toolkit.error() << ")\n";
+      std::cerr << "pictrove-thumbnailer: " << pictrove::ToolkitStartFailureText(toolkit.error())
+                << '\n';
       return ThumbnailerOptions::kExitToolkitFailed;
     }
     const pictrove::PictureResult result =

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/cli/batch_work.h"
+#include "app/host/program_texts.h"
 #include "app/core/drawing_search.h"
 #include "app/core/output_format.h"
 #include "app/core/toolkit_session.h"
@@ -283,7 +284,7 @@ int CommandLine::Run(SettingsStore& settings, std::ostream& out, std::ostream& e
       out << HelpText();
       return kExitOk;
     case Mode::Version:
-      out << "Pictrove Version 1.0\n";
+      out << ProductVersionText() << '\n';
       return kExitOk;
     case Mode::List:
     case Mode::Export:

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/host/program_texts.h"
+
 namespace pictrove {
 
 class SettingsStore;
@@ -22,12 +24,12 @@ class CommandLine {
  public:
   enum class Mode { Dialog, List, Export, Help, Version, Invalid };
 
-  // Exit codes.
-  static constexpr int kExitOk = 0;
+  // Exit codes: 0, 2 and 4 mean what they mean for the thumbnailer.
+  static constexpr int kExitOk = exit_code::kOk;
   static constexpr int kExitSomeFailed = 1;
-  static constexpr int kExitUsage = 2;
+  static constexpr int kExitUsage = exit_code::kUsage;
   static constexpr int kExitNothingFound = 3;
-  static constexpr int kExitToolkitFailed = 4;
+  static constexpr int kExitToolkitFailed = exit_code::kToolkitFailed;
 
   // Reads the arguments after the program name (bytes, as the system gave
   // them).

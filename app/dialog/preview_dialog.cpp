@@ -13,6 +13,7 @@
 #include "app/dialog/resource_ids.h"
 #include "app/dialog/settings_keys.h"
 #include "app/dialog/string_table.h"
+#include "app/host/program_texts.h"
 #include "app/core/text_utils.h"
 #include "platform/message_box.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/dialog/resource_ids.h"
-#include "toolkit/messages.h"
+#include "app/host/program_texts.h"
 
 namespace pictrove {
 
@@ -18,7 +18,7 @@ std::string LoadAppString(unsigned id) {
     case IDS_MULTIPLE_INSTANCES:
       return "You cannot run multiple instances of Pictrove!";
     case IDS_TOOLKIT_INIT_FAILED:
-      return "Unable to initialize Draftcore Toolkit\nError is %d: (%s)";
+      return kToolkitStartFailureFormat;
     case IDS_LABEL_FORMAT:
       return "%s - %d of %d";
     case IDS_REGISTRY_KEY:
@@ -54,11 +54,6 @@ std::string FormatText(const char* format, ...) {
   }
   va_end(args);
   return text;
-}
-
-std::string ToolkitStartFailureText(std::int16_t error) {
-  return FormatText(LoadAppString(IDS_TOOLKIT_INIT_FAILED).c_str(), static_cast<int>(error),
-                    ErrorText(error));
 }
 
 }  // namespace pictrove

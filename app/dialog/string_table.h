@@ -14,8 +14,4 @@ std::string LoadAppString(unsigned id);
 // every caller passes plain C values (const char*, int).
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// "Unable to initialize Draftcore Toolkit\nError is %d: (%s)" with the error
-// number of a failed toolkit start and its message.
-std::string ToolkitStartFailureText(std::int16_t error);
-
 }  // namespace pictrove
