@@ -40,7 +40,7 @@ struct Thumbnail {
 
 // Reads, decodes, composes and encodes one drawing's thumbnail: all but
 // the writing of the file, so that it can run on any thread.
-Thumbnail MakeThumbnail(const FoundFile& drawing, int type) {
+Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format) {
   Thumbnail thumbnail;
   const DrawingPicture preview = LoadDrawingPicture(drawing.path);
   thumbnail.listed = preview.listed();
@@ -49,7 +49,7 @@ Thumbnail MakeThumbnail(const FoundFile& drawing, int type) {
   if (canvas == nullptr) return thumbnail;
   ComposeThumbnail(preview.picture, *canvas);
   thumbnail.picture = true;
-  thumbnail.encoded = EncodeThumbnail(type, canvas->data(), kThumbWidth, kThumbHeight);
+  thumbnail.encoded = EncodeThumbnail(format, canvas->data(), kThumbWidth, kThumbHeight);
   return thumbnail;
 }
 
@@ -91,17 +91,16 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, st
   return result;
 }
 
-BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int threads,
+BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options) {
   BatchResult result;
-  const char* text = OutputFormatText(type);
-  const std::string extension = text ? text : "";
+  const std::string extension = OutputFormatText(format);
   std::string madeFolder;  // the output folder last made, so each is made once
   // Files are written in name order, so that of two drawings whose images
   // share a name the first one's is kept.
   SaveBatch batch;
   RunInOrder(
-      drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], type); },
+      drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], format); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
         if (thumbnail.listed) {
           ++result.previews;
@@ -111,7 +110,7 @@ BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int
           const SaveOutcome outcome =
               folderError != 0
                   ? SaveOutcome{SaveStatus::CannotCreate, output, folderError}
-                  : batch.Save(output, drawings[i].path, type,
+                  : batch.Save(output, drawings[i].path, format,
                                thumbnail.picture ? &thumbnail.encoded : nullptr);
           if (outcome.status == SaveStatus::Written) {
             auto print = [&] { out << EscapeForLine(outcome.path) << '\n'; };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
 
 namespace pictrove {
 
@@ -37,9 +38,9 @@ struct ExportOptions {
   bool outputOnTerminal = false;
 };
 
-// Saves every preview's thumbnail in output format `type`: the path of each
+// Saves every preview's thumbnail in `format`: the path of each
 // written file to `out`, "path: reason" for each failure to `err`.
-BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int threads,
+BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options = {});
 
 }  // namespace pictrove

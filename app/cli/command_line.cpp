@@ -314,7 +314,8 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
   }
   const int type =
       format_ >= 0 ? format_ : settings.GetProfileInt(kSettingsSection, kOutputTypeKey, kDefaultOutputType);
-  if (mode_ == Mode::Export && OutputFormatText(type) == nullptr) {
+  const std::optional<OutputFormat> format = OutputFormatAt(type);
+  if (mode_ == Mode::Export && !format) {
     err << "pictrove: no output format remembered; choose one with --format\n";
     return kExitUsage;
   }
@@ -341,7 +342,7 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
       options.outputOnTerminal = terminals.out;
       std::optional<ProgressLine> progress;
       if (terminals.err) options.progress = &progress.emplace(err, drawings.size());
-      result = ExportPreviews(drawings, type, threads, out, err, options);
+      result = ExportPreviews(drawings, *format, threads, out, err, options);
     }
   } catch (const std::bad_alloc&) {
     // What was listed or saved stands; the rest is not done.

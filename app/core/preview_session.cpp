@@ -1,6 +1,5 @@
 #include "app/core/preview_session.h"
 
-#include <cerrno>
 #include <new>
 #include <utility>
 
@@ -83,23 +82,19 @@ const PreviewEntry* PreviewSession::entry(std::size_t index) const {
   return index < entries_.size() ? entries_[index].get() : nullptr;
 }
 
-SaveOutcome PreviewSession::Save(int index, int type, const std::string& extension,
-                                 SaveBatch* batch) const {
+SaveOutcome PreviewSession::Save(int index, OutputFormat format, SaveBatch* batch) const {
   try {
-    return SaveCaptured(index, type, extension, batch);
+    return SaveCaptured(index, format, batch);
   } catch (const std::bad_alloc&) {
     // Nothing was written that the outcome would call saved.
-    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+    return OutOfMemoryOutcome();
   }
 }
 
-SaveOutcome PreviewSession::SaveCaptured(int index, int type, const std::string& extension,
-                                         SaveBatch* batch) const {
+SaveOutcome PreviewSession::SaveCaptured(int index, OutputFormat format, SaveBatch* batch) const {
   const PreviewEntry* saved = index >= 0 ? entry(static_cast<std::size_t>(index)) : nullptr;
   if (saved == nullptr) return SaveOutcome{};
-  if (OutputFormatText(type) == nullptr || extension.empty()) {
-    return SaveOutcome{SaveStatus::NoFormat, std::string(), 0};
-  }
+  const std::string extension = OutputFormatText(format);
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   HBITMAP bitmap = saved->m_bitmap ? saved->m_bitmap->GetSafeHandle() : nullptr;
@@ -107,12 +102,12 @@ SaveOutcome PreviewSession::SaveCaptured(int index, int type, const std::string&
   std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, screen.dc(), nullptr);
   const RgbPicture captured(pixels, width, height);
   if (batch == nullptr) {
-    return SaveThumbnail(saved->m_strPath, type, extension, captured.pixels(), captured.width(),
+    return SaveThumbnail(saved->m_strPath, format, extension, captured.pixels(), captured.width(),
                          captured.height());
   }
   const EncodedThumbnail encoded =
-      EncodeThumbnail(type, captured.pixels(), captured.width(), captured.height());
-  return batch->Save(OutputPathFor(saved->m_strPath, extension), saved->m_strPath, type,
+      EncodeThumbnail(format, captured.pixels(), captured.width(), captured.height());
+  return batch->Save(OutputPathFor(saved->m_strPath, extension), saved->m_strPath, format,
                      captured.empty() ? nullptr : &encoded);
 }
 

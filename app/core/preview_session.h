@@ -1,7 +1,8 @@
-// The preview core shared by the dialog and the command line: the toolkit's
-// life, the scan of a folder's drawings into entries with thumbnails, and the
-// saving of those thumbnails. No widgets: the dialog drives it from its
-// handlers, the command line directly.
+// The dialog's preview engine: the toolkit's life, the scan of a folder's
+// drawings into entries with thumbnails, and the saving of those thumbnails.
+// No widgets: the dialog drives it from its handlers. (The command line and
+// the thumbnailer share its way from a drawing to a picture, not the
+// session: see drawing_picture.h.)
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
 #include "app/core/preview_entry.h"
 #include "app/core/save_outcome.h"
 #include "app/core/save_thumbnail.h"
@@ -53,20 +55,19 @@ class PreviewSession {
   const PreviewEntry* entry(std::size_t index) const;
 
   // Captures entry `index`'s thumbnail from its device bitmap and writes it
-  // beside the drawing (see SaveThumbnail), as part of `batch` when one is
-  // given (see SaveBatch). NoEntry for an index outside the entries,
-  // NoFormat without a format, NoPicture for an entry without a thumbnail;
-  // running out of memory is a failed write (ENOMEM). Throws nothing.
-  SaveOutcome Save(int index, int type, const std::string& extension,
-                   SaveBatch* batch = nullptr) const;
+  // beside the drawing, named after it with the format's text (see
+  // SaveThumbnail), as part of `batch` when one is given (see SaveBatch).
+  // NoEntry for an index outside the entries, NoPicture for an entry
+  // without a thumbnail; running out of memory is a failed write (ENOMEM).
+  // Throws nothing.
+  SaveOutcome Save(int index, OutputFormat format, SaveBatch* batch = nullptr) const;
 
   // Stops the toolkit, cleans up the image library and frees the entries,
   // in that order; the session is then neither started nor holds entries.
   void Close();
 
  private:
-  SaveOutcome SaveCaptured(int index, int type, const std::string& extension,
-                           SaveBatch* batch) const;
+  SaveOutcome SaveCaptured(int index, OutputFormat format, SaveBatch* batch) const;
 
   ToolkitSession toolkit_;
   EntryList entries_;

@@ -255,23 +255,23 @@ int PreviewDialog::OnDeltaposSpin(int delta) {
   return 0;
 }
 
-bool PreviewDialog::ChooseOutputFormat(std::string& extension) {
+std::optional<OutputFormat> PreviewDialog::ChooseOutputFormat() {
   UpdateData(TRUE);
-  const char* text = OutputFormatText(m_nOutputType);
-  extension = text == nullptr ? std::string() : m_view.GetListItemText(IDC_OUTPUT, m_nOutputType);
-  if (!extension.empty()) return true;
+  // The list's position is the format; its item text is the format's text.
+  const std::optional<OutputFormat> format = OutputFormatAt(m_nOutputType);
+  if (format) return format;
   m_view.MessageBox("Please choose an output format first.", MB_ICONINFORMATION | MB_OK);
-  return false;
+  return std::nullopt;
 }
 
 void PreviewDialog::OnSave() {
   m_view.BeginWaitCursor();
-  std::string extension;
-  if (!ChooseOutputFormat(extension)) {
+  const std::optional<OutputFormat> format = ChooseOutputFormat();
+  if (!format) {
     m_view.EndWaitCursor();
     return;
   }
-  const SaveOutcome outcome = SaveEntry(m_nCurrent, m_nOutputType, extension);
+  const SaveOutcome outcome = SaveEntry(m_nCurrent, *format);
   m_view.EndWaitCursor();
   if (outcome.status == SaveStatus::Written) {
     m_view.MessageBox(LoadAppString(IDS_PREVIEW_SAVED), MB_ICONINFORMATION | MB_OK);
@@ -282,8 +282,8 @@ void PreviewDialog::OnSave() {
 
 void PreviewDialog::OnSaveAll() {
   m_view.BeginWaitCursor();
-  std::string extension;
-  if (!ChooseOutputFormat(extension)) {
+  const std::optional<OutputFormat> format = ChooseOutputFormat();
+  if (!format) {
     m_view.EndWaitCursor();
     return;
   }
@@ -292,7 +292,7 @@ void PreviewDialog::OnSaveAll() {
   // No drawing's image replaces another's written by this same Save All.
   SaveBatch batch;
   for (int i = 0; i < n; ++i) {
-    SaveOutcome outcome = SaveEntry(i, m_nOutputType, extension, batch);
+    SaveOutcome outcome = SaveEntry(i, *format, batch);
     if (outcome.status != SaveStatus::Written) failures.push_back(std::move(outcome));
   }
   m_view.EndWaitCursor();
@@ -321,15 +321,14 @@ void PreviewDialog::ReportSaveFailures(const std::vector<SaveOutcome>& failures,
   m_view.MessageBox(text, MB_ICONEXCLAMATION | MB_OK);
 }
 
-SaveOutcome PreviewDialog::SaveEntry(int index, int type, const std::string& extension) {
+SaveOutcome PreviewDialog::SaveEntry(int index, OutputFormat format) {
   if (!m_session) return SaveOutcome{};
-  return m_session->Save(index, type, extension);
+  return m_session->Save(index, format);
 }
 
-SaveOutcome PreviewDialog::SaveEntry(int index, int type, const std::string& extension,
-                                     SaveBatch& batch) {
+SaveOutcome PreviewDialog::SaveEntry(int index, OutputFormat format, SaveBatch& batch) {
   if (!m_session) return SaveOutcome{};
-  return m_session->Save(index, type, extension, &batch);
+  return m_session->Save(index, format, &batch);
 }
 
 void PreviewDialog::FreeEntries() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,9 +77,9 @@ class PreviewDialog {
   bool AcceptsDroppedPath(const std::string& path) const;
   BOOL ScanFolder(const std::string& folder);
   void UpdateLabel();
-  SaveOutcome SaveEntry(int index, int type, const std::string& extension);
+  SaveOutcome SaveEntry(int index, OutputFormat format);
   // The same as one save of many (see SaveBatch).
-  SaveOutcome SaveEntry(int index, int type, const std::string& extension, SaveBatch& batch);
+  SaveOutcome SaveEntry(int index, OutputFormat format, SaveBatch& batch);
   void FreeEntries();
   // FALSE: members to controls; TRUE: controls to members.
   void UpdateData(BOOL saveAndValidate);
@@ -95,7 +96,7 @@ class PreviewDialog {
 
  private:
   void ReportSaveFailures(const std::vector<SaveOutcome>& failures, int attempted);
-  bool ChooseOutputFormat(std::string& extension);
+  std::optional<OutputFormat> ChooseOutputFormat();
   // Scans a folder the user chose and shows the outcome: the entry named
   // `show` (or the first), or the message that there are no previews.
   void ScanChosenFolder(const std::string& folder, const std::string& show);

@@ -164,12 +164,12 @@ TEST_F(CoreAllocationSweep, SaveInEveryFormat) {
       SCOPED_TRACE(type);
       static const char* const kExtensions[] = {"BMP", "JPG", "PCX", "PNG", "TIFF"};
       const std::string output = folder.file(std::string("drawing.") + kExtensions[type]);
-      ASSERT_EQ(session.Save(0, type, kExtensions[type]).status, SaveStatus::Written);
+      ASSERT_EQ(session.Save(0, static_cast<OutputFormat>(type)).status, SaveStatus::Written);
       const Bytes expected = testsupport::readFile(output);
       const LiveResources before;
       testsupport::sweepEachAllocationKind(
           [&] {
-            return session.Save(0, type, kExtensions[type]);
+            return session.Save(0, static_cast<OutputFormat>(type));
           },
           [&](const SaveOutcome& outcome, bool failed) {
             if (outcome.status == SaveStatus::Written) {

@@ -119,26 +119,23 @@ TEST_F(SessionTest, SaveOutcomes) {
   ASSERT_EQ(session.size(), 3u);
 
   struct Case {
-    int index, type;
-    const char* extension;
+    int index;
+    OutputFormat format;
     SaveStatus status;
     std::string path;
   };
   const Case cases[] = {
-      {0, 3, "PNG", SaveStatus::Written, dir.file("a.PNG")},
-      {0, 4, "TIFF", SaveStatus::Written, dir.file("a.TIFF")},
-      {1, 3, "PNG", SaveStatus::NoPicture, dir.file("b.PNG")},
-      {2, 3, "PNG", SaveStatus::CannotCreate, dir.file("c.PNG")},
-      {0, 5, "PNG", SaveStatus::NoFormat, ""},
-      {0, -1, "PNG", SaveStatus::NoFormat, ""},
-      {0, 3, "", SaveStatus::NoFormat, ""},
-      {3, 3, "PNG", SaveStatus::NoEntry, ""},
-      {-1, 3, "PNG", SaveStatus::NoEntry, ""},
+      {0, OutputFormat::Png, SaveStatus::Written, dir.file("a.PNG")},
+      {0, OutputFormat::Tiff, SaveStatus::Written, dir.file("a.TIFF")},
+      {1, OutputFormat::Png, SaveStatus::NoPicture, dir.file("b.PNG")},
+      {2, OutputFormat::Png, SaveStatus::CannotCreate, dir.file("c.PNG")},
+      {3, OutputFormat::Png, SaveStatus::NoEntry, ""},
+      {-1, OutputFormat::Png, SaveStatus::NoEntry, ""},
   };
   for (const Case& c : cases) {
-    const SaveOutcome outcome = session.Save(c.index, c.type, c.extension);
-    EXPECT_EQ(outcome.status, c.status) << c.index << " " << c.extension;
-    EXPECT_EQ(outcome.path, c.path) << c.index << " " << c.extension;
+    const SaveOutcome outcome = session.Save(c.index, c.format);
+    EXPECT_EQ(outcome.status, c.status) << c.index << " " << OutputFormatText(c.format);
+    EXPECT_EQ(outcome.path, c.path) << c.index << " " << OutputFormatText(c.format);
   }
   const std::vector<std::uint8_t> png = testsupport::readFile(dir.file("a.PNG"));
   ASSERT_GT(png.size(), 24u);
@@ -158,7 +155,7 @@ TEST(SessionStart, FailedStartIsReportedAndHarmless) {
   EXPECT_FALSE(session.started());
   EXPECT_EQ(session.startError(), 183);
   session.Close();
-  EXPECT_EQ(session.Save(0, 3, "PNG").status, SaveStatus::NoEntry);
+  EXPECT_EQ(session.Save(0, OutputFormat::Png).status, SaveStatus::NoEntry);
 }
 
 TEST(SessionRealDrawings, EveryThreadCountGivesTheSameThumbnails) {
