@@ -91,24 +91,75 @@ SaveOutcome PreviewSession::Save(int index, OutputFormat format, SaveBatch* batc
   }
 }
 
+namespace {
+
+// An entry's thumbnail captured and encoded, ready to be written: the work
+// of a save that may run on any thread.
+struct EncodedEntry {
+  bool outOfMemory = false;
+  bool picture = false;  // the entry had a thumbnail to capture
+  EncodedThumbnail encoded;
+};
+
+EncodedEntry CaptureAndEncode(const PreviewEntry& saved, OutputFormat format) {
+  EncodedEntry made;
+  try {
+    HBITMAP bitmap = saved.m_bitmap ? saved.m_bitmap->GetSafeHandle() : nullptr;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint8_t* pixels = nullptr;
+    {
+      const ScreenContext screen;
+      pixels = tsCaptureBitmap(bitmap, &width, &height, screen.dc(), nullptr);
+    }
+    const RgbPicture captured(pixels, width, height);
+    made.picture = !captured.empty();
+    made.encoded = EncodeThumbnail(format, captured.pixels(), captured.width(), captured.height());
+  } catch (const std::bad_alloc&) {
+    made.outOfMemory = true;
+  }
+  return made;
+}
+
+// Writes what CaptureAndEncode made beside the entry's drawing, as part of
+// `batch`: the part of a save that follows the entries' order.
+SaveOutcome WriteEncoded(const PreviewEntry& saved, OutputFormat format, const EncodedEntry& made,
+                         SaveBatch& batch) {
+  if (made.outOfMemory) return OutOfMemoryOutcome();
+  try {
+    return batch.Save(OutputPathFor(saved.m_strPath, OutputFormatText(format)), saved.m_strPath,
+                      format, made.picture ? &made.encoded : nullptr);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemoryOutcome();
+  }
+}
+
+}  // namespace
+
 SaveOutcome PreviewSession::SaveCaptured(int index, OutputFormat format, SaveBatch* batch) const {
   const PreviewEntry* saved = index >= 0 ? entry(static_cast<std::size_t>(index)) : nullptr;
   if (saved == nullptr) return SaveOutcome{};
-  const std::string extension = OutputFormatText(format);
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  HBITMAP bitmap = saved->m_bitmap ? saved->m_bitmap->GetSafeHandle() : nullptr;
-  const ScreenContext screen;
-  std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, screen.dc(), nullptr);
-  const RgbPicture captured(pixels, width, height);
-  if (batch == nullptr) {
-    return SaveThumbnail(saved->m_strPath, format, extension, captured.pixels(), captured.width(),
-                         captured.height());
+  SaveBatch single;
+  return WriteEncoded(*saved, format, CaptureAndEncode(*saved, format),
+                      batch != nullptr ? *batch : single);
+}
+
+void PreviewSession::SaveAll(OutputFormat format, const SaveReport& report, int threads) const {
+  SaveBatch batch;
+  std::size_t reported = 0;  // entries whose outcome has been handed on
+  auto produce = [&](std::size_t i) { return CaptureAndEncode(*entries_[i], format); };
+  auto consume = [&](std::size_t i, EncodedEntry&& made) {
+    SaveOutcome outcome = WriteEncoded(*entries_[i], format, made, batch);
+    ++reported;
+    report(static_cast<int>(i), std::move(outcome));
+  };
+  try {
+    RunInOrder(entries_.size(), threads > 0 ? threads : WorkerThreads(), produce, consume);
+  } catch (const std::bad_alloc&) {
+    // Without memory for the worker threads' results, what is left is saved
+    // on this thread, one entry after another.
+    for (std::size_t i = reported; i < entries_.size(); ++i) consume(i, produce(i));
   }
-  const EncodedThumbnail encoded =
-      EncodeThumbnail(format, captured.pixels(), captured.width(), captured.height());
-  return batch->Save(OutputPathFor(saved->m_strPath, extension), saved->m_strPath, format,
-                     captured.empty() ? nullptr : &encoded);
 }
 
 void PreviewSession::Close() {

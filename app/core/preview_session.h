@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,14 @@ class PreviewSession {
   // without a thumbnail; running out of memory is a failed write (ENOMEM).
   // Throws nothing.
   SaveOutcome Save(int index, OutputFormat format, SaveBatch* batch = nullptr) const;
+
+  // Tells of one entry's save: its index and outcome.
+  using SaveReport = std::function<void(int index, SaveOutcome&& outcome)>;
+  // Saves every entry as Save would in one batch, capturing and encoding
+  // the thumbnails on `threads` threads (0: WorkerThreads()) and writing the
+  // files, then calling `report`, in entry order on the calling thread's
+  // turn. The files and outcomes are the same for any thread count.
+  void SaveAll(OutputFormat format, const SaveReport& report, int threads = 0) const;
 
   // Stops the toolkit, cleans up the image library and frees the entries,
   // in that order; the session is then neither started nor holds entries.

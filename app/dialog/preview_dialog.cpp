@@ -289,11 +289,13 @@ void PreviewDialog::OnSaveAll() {
   }
   const int n = static_cast<int>(EntryCount());
   std::vector<SaveOutcome> failures;
-  // No drawing's image replaces another's written by this same Save All.
-  SaveBatch batch;
-  for (int i = 0; i < n; ++i) {
-    SaveOutcome outcome = SaveEntry(i, *format, batch);
-    if (outcome.status != SaveStatus::Written) failures.push_back(std::move(outcome));
+  // The thumbnails are captured and encoded on the worker threads; the files
+  // are written in entry order, so no drawing's image replaces another's
+  // written by this same Save All.
+  if (m_session) {
+    m_session->SaveAll(*format, [&](int, SaveOutcome&& outcome) {
+      if (outcome.status != SaveStatus::Written) failures.push_back(std::move(outcome));
+    });
   }
   m_view.EndWaitCursor();
   if (failures.empty()) {
@@ -326,10 +328,6 @@ SaveOutcome PreviewDialog::SaveEntry(int index, OutputFormat format) {
   return m_session->Save(index, format);
 }
 
-SaveOutcome PreviewDialog::SaveEntry(int index, OutputFormat format, SaveBatch& batch) {
-  if (!m_session) return SaveOutcome{};
-  return m_session->Save(index, format, &batch);
-}
 
 void PreviewDialog::FreeEntries() {
   if (m_session) m_session->Clear();

@@ -78,8 +78,6 @@ class PreviewDialog {
   BOOL ScanFolder(const std::string& folder);
   void UpdateLabel();
   SaveOutcome SaveEntry(int index, OutputFormat format);
-  // The same as one save of many (see SaveBatch).
-  SaveOutcome SaveEntry(int index, OutputFormat format, SaveBatch& batch);
   void FreeEntries();
   // FALSE: members to controls; TRUE: controls to members.
   void UpdateData(BOOL saveAndValidate);

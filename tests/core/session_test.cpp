@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
 #include "app/core/preview_session.h"
 #include "platform/gdi.h"
 #include "tests/dialog/drawing_fixtures.h"
@@ -143,6 +145,49 @@ TEST_F(SessionTest, SaveOutcomes) {
   EXPECT_EQ(png[19], 180);
   EXPECT_EQ(png[23], 140);
   EXPECT_FALSE(testsupport::readFile(dir.file("a.TIFF")).empty());
+}
+
+// Save All captures and encodes on worker threads and writes in entry
+// order: any thread count writes the same files and reports the same
+// outcomes, in the same order (the first of two drawings whose images share
+// a name keeps it).
+TEST(SessionSaveAll, EveryThreadCountWritesTheSameFilesAndOutcomes) {
+  struct Result {
+    std::vector<std::string> reports;
+    std::vector<std::vector<std::uint8_t>> files;
+    bool operator==(const Result&) const = default;
+  };
+  auto run = [](int threads) {
+    testsupport::TempDir dir;
+    dir.write("a.dwg", BmpDrawing(200, 100, 0xC03020));
+    dir.write("b.dwg", BrokenPreviewDrawing());
+    dir.write("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
+    dir.write("plan.dwg", BmpDrawing(40, 30, 0xFF0000));
+    for (int i = 0; i < 24; ++i)
+      dir.write("n" + std::to_string(i) + ".dwg", BmpDrawing(30 + i, 20, 0x102030 * i));
+    PreviewSession session;
+    session.Load(FindDrawingFiles(dir.path()), threads);
+    Result result;
+    // BMP: the PNG writer stamps the time.
+    session.SaveAll(
+        OutputFormat::Bmp,
+        [&](int index, SaveOutcome&& outcome) {
+          const std::string path = outcome.path.substr(std::min(outcome.path.size(), dir.path().size()));
+          result.reports.push_back(std::to_string(index) + " " + path + " " + SaveFailureText(outcome));
+        },
+        threads);
+    for (int i = 0; i < static_cast<int>(session.size()); ++i)
+      result.files.push_back(testsupport::readFile(
+          OutputPathFor(session.entry(static_cast<std::size_t>(i))->m_strPath, "BMP")));
+    session.Close();
+    return result;
+  };
+  const Result one = run(1);
+  ASSERT_EQ(one.reports.size(), 28u);
+  EXPECT_EQ(one.reports[0], "0 /a.BMP saved");
+  EXPECT_EQ(one.reports[1], "1 /b.BMP no picture to save");
+  EXPECT_EQ(one.reports[27], "27 /plan.BMP its image would replace another drawing's image just written");
+  for (int threads : {2, 3, 8}) EXPECT_TRUE(run(threads) == one) << threads << " threads";
 }
 
 std::int16_t FailingStart(std::int16_t* error) {
