@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/dialog/rect.h"
+#include "app/dialog/settings_store.h"
 
 namespace pictrove {
 
@@ -73,16 +74,8 @@ class DialogView {
   // Runs the folder browser for `browser`; returns the chosen folder's path,
   // or false when the user cancelled or chose nothing with a path.
   virtual bool BrowseForFolder(FolderBrowser& browser, std::string& chosenPath) = 0;
-  // The application's profile (settings store).
-  virtual int GetProfileInt(const std::string& section, const std::string& key,
-                            int defaultValue) = 0;
-  virtual void WriteProfileInt(const std::string& section, const std::string& key,
-                               int value) = 0;
-  // Strings of the profile, as bytes (see SettingsStore).
-  virtual std::string GetProfileString(const std::string& section, const std::string& key,
-                                       const std::string& defaultValue) = 0;
-  virtual void WriteProfileString(const std::string& section, const std::string& key,
-                                  const std::string& value) = 0;
+  // The application's profile.
+  virtual SettingsStore& Profile() = 0;
   // Runs `task` once, as soon as the dialog shown by RunModal runs its
   // loop: work that should happen in the dialog, not before it is there.
   virtual void RunWhenShown(const std::function<void()>& task) = 0;

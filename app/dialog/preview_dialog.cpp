@@ -101,7 +101,7 @@ BOOL PreviewDialog::OnInitDialog() {
   m_view.OpenAnimation(IDR_SCAN_CLIP);
   m_view.ShowControl(IDC_ANIMATE, false);
 
-  m_nOutputType = m_view.GetProfileInt(kSettingsSection, kOutputTypeKey, kDefaultOutputType);
+  m_nOutputType = m_view.Profile().GetProfileInt(kSettingsSection, kOutputTypeKey, kDefaultOutputType);
   UpdateData(FALSE);
   m_bInitialised = 1;
   return TRUE;
@@ -142,7 +142,7 @@ void PreviewDialog::OnSelect() {
 
 std::string PreviewDialog::BrowserFolder() {
   if (!m_strFolder.empty()) return m_strFolder;
-  const std::string last = m_view.GetProfileString(kSettingsSection, kLastFolderKey, std::string());
+  const std::string last = m_view.Profile().GetProfileString(kSettingsSection, kLastFolderKey, std::string());
   return IsFolder(last) ? last : std::string();
 }
 
@@ -168,7 +168,7 @@ bool PreviewDialog::AcceptsDroppedPath(const std::string& path) const {
 void PreviewDialog::ScanChosenFolder(const std::string& folder, const std::string& show) {
   if (ScanFolder(folder)) {
     m_strFolder = folder;
-    m_view.WriteProfileString(kSettingsSection, kLastFolderKey, folder);
+    m_view.Profile().WriteProfileString(kSettingsSection, kLastFolderKey, folder);
     if (!show.empty()) {
       for (std::size_t i = 0; i < EntryCount(); ++i) {
         if (Entry(i)->m_strName != show) continue;
@@ -340,7 +340,7 @@ void PreviewDialog::OnCancel() { m_view.EndDialog(IDCANCEL); }
 void PreviewDialog::OnDestroy() {
   if (m_bInitialised != 1) return;
   UpdateData(TRUE);
-  m_view.WriteProfileInt(kSettingsSection, kOutputTypeKey, m_nOutputType);
+  m_view.Profile().WriteProfileInt(kSettingsSection, kOutputTypeKey, m_nOutputType);
   // Stops the toolkit, cleans up the image library and frees the entries,
   // in that order.
   m_session->Close();

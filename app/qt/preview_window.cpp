@@ -386,25 +386,6 @@ bool PreviewWindow::BrowseForFolder(FolderBrowser& browser, std::string& chosenP
   return dialog.run(chosenPath);
 }
 
-int PreviewWindow::GetProfileInt(const std::string& section, const std::string& key,
-                                 int defaultValue) {
-  return settings_.GetProfileInt(section, key, defaultValue);
-}
-
-void PreviewWindow::WriteProfileInt(const std::string& section, const std::string& key,
-                                    int value) {
-  settings_.WriteProfileInt(section, key, value);
-}
-
-std::string PreviewWindow::GetProfileString(const std::string& section, const std::string& key,
-                                            const std::string& defaultValue) {
-  return settings_.GetProfileString(section, key, defaultValue);
-}
-
-void PreviewWindow::WriteProfileString(const std::string& section, const std::string& key,
-                                       const std::string& value) {
-  settings_.WriteProfileString(section, key, value);
-}
 
 bool PreviewWindow::droppedPath(const QMimeData* data, std::string& path) const {
   if (logic_ == nullptr || data == nullptr || !data->hasUrls()) return false;

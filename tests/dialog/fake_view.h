@@ -14,7 +14,7 @@
 
 namespace apptest {
 
-class FakeView : public pictrove::DialogView {
+class FakeView : public pictrove::DialogView, public pictrove::SettingsStore {
  public:
   struct Message {
     std::string text;
@@ -108,6 +108,7 @@ class FakeView : public pictrove::DialogView {
   void BeginWaitCursor() override { ++cursorDepth; }
   void EndWaitCursor() override { --cursorDepth; }
   bool BrowseForFolder(pictrove::FolderBrowser& browser, std::string& chosenPath) override;
+  pictrove::SettingsStore& Profile() override { return *this; }
   int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
   void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
   std::string GetProfileString(const std::string& section, const std::string& key,
