@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
 #include "tests/support/temp_dir.h"

@@ -15,7 +15,7 @@
 #include "imaging/tessera.h"
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "tools/builders/bmp_builder.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/preview.h"

@@ -95,7 +95,7 @@ void BM_MakeThumbnail(benchmark::State& state) {
   for (auto _ : state) {
     pictrove::ThumbnailPicture thumbnail;
     if (pictrove::MakeDrawingThumbnail(Drawing(), static_cast<std::uint32_t>(state.range(0)),
-                                       thumbnail) != pictrove::ThumbnailResult::Made)
+                                       thumbnail) != pictrove::PictureResult::Made)
       state.SkipWithError("no thumbnail");
     benchmark::DoNotOptimize(thumbnail.pixels());
   }
@@ -108,7 +108,7 @@ void BM_WritePng(benchmark::State& state) {
     const pictrove::ToolkitSession toolkit;
     if (!toolkit.started() ||
         pictrove::MakeDrawingThumbnail(Drawing(), static_cast<std::uint32_t>(state.range(0)),
-                                       thumbnail) != pictrove::ThumbnailResult::Made) {
+                                       thumbnail) != pictrove::PictureResult::Made) {
       state.SkipWithError("no thumbnail");
       return;
     }

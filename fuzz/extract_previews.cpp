@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "toolkit/preview.h"
 #include "toolkit/startup.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "fuzz/drawing_in_memory.h"
 #include "toolkit/preview.h"
 #include "toolkit/startup.h"

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto canvas = std::make_unique<ThumbnailPixels>();
   ComposeThumbnail(picture, *canvas);
   for (int type = 0; type < kOutputFormatCount; ++type) {
-    const EncodedThumbnail encoded = EncodeThumbnail(type, canvas->data(), kThumbWidth, kThumbHeight);
+    const EncodedThumbnail encoded = EncodeThumbnail(static_cast<OutputFormat>(type), canvas->data(), kThumbWidth, kThumbHeight);
     // A thumbnail in memory has nothing to fail on but memory.
     if (!encoded.ok || !StartsRight(type, encoded.bytes)) std::abort();
   }

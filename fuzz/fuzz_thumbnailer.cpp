@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint32_t box = kBoxes[size % std::size(kBoxes)];
 
   pictrove::ThumbnailPicture thumbnail;
-  const pictrove::ThumbnailResult result = pictrove::MakeDrawingThumbnail(drawing, box, thumbnail);
-  if ((result == pictrove::ThumbnailResult::Made) == thumbnail.empty()) std::abort();
+  const pictrove::PictureResult result = pictrove::MakeDrawingThumbnail(drawing, box, thumbnail);
+  if ((result == pictrove::PictureResult::Made) == thumbnail.empty()) std::abort();
   if (thumbnail.empty()) return 0;
   if (thumbnail.width() == 0 || thumbnail.height() == 0 || thumbnail.width() > box ||
       thumbnail.height() > box || thumbnail.stride() < thumbnail.width() * 3)

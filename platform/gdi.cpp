@@ -152,46 +152,49 @@ struct Rgb {
   std::uint8_t r, g, b;
 };
 
+// A 16-bit pixel, low byte first: 5 bits of red and of blue, and
+// `greenBits` (6 on the device, 5 in device-independent rows) of green.
+Rgb unpack16(const std::uint8_t* p, unsigned greenBits) {
+  const unsigned v = p[0] | (p[1] << 8);
+  const unsigned green = (v >> 5) & ((1u << greenBits) - 1);
+  return {expand5((v >> (5 + greenBits)) & 31), greenBits == 6 ? expand6(green) : expand5(green),
+          expand5(v & 31)};
+}
+
+void pack16(std::uint8_t* p, Rgb c, unsigned greenBits) {
+  const unsigned v =
+      (static_cast<unsigned>(c.r >> 3) << (5 + greenBits)) | (static_cast<unsigned>(c.g >> (8 - greenBits)) << 5) |
+      static_cast<unsigned>(c.b >> 3);
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// 24 or 32 bits: blue, green, red (and `pad` in the fourth byte).
+void packBgr(std::uint8_t* p, int bits, Rgb c, std::uint8_t pad) {
+  p[0] = c.b;
+  p[1] = c.g;
+  p[2] = c.r;
+  if (bits == 32) p[3] = pad;
+}
+
 Rgb readDevicePixel(const std::uint8_t* p, int bits) {
-  if (bits == 16) {
-    const unsigned v = p[0] | (p[1] << 8);
-    return {expand5((v >> 11) & 31), expand6((v >> 5) & 63), expand5(v & 31)};
-  }
+  if (bits == 16) return unpack16(p, 6);
   return {p[2], p[1], p[0]};
 }
 
 void writeDevicePixel(std::uint8_t* p, int bits, Rgb c) {
-  if (bits == 16) {
-    const unsigned v = ((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3);
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    return;
-  }
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
-  if (bits == 32) p[3] = 0xFF;
+  if (bits == 16) return pack16(p, c, 6);
+  packBgr(p, bits, c, 0xFF);
 }
 
 Rgb readDibPixel(const std::uint8_t* p, int bits) {
-  if (bits == 16) {
-    const unsigned v = p[0] | (p[1] << 8);
-    return {expand5((v >> 10) & 31), expand5((v >> 5) & 31), expand5(v & 31)};
-  }
+  if (bits == 16) return unpack16(p, 5);
   return {p[2], p[1], p[0]};
 }
 
 void writeDibPixel(std::uint8_t* p, int bits, Rgb c) {
-  if (bits == 16) {
-    const unsigned v = ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3);
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    return;
-  }
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
-  if (bits == 32) p[3] = 0;
+  if (bits == 16) return pack16(p, c, 5);
+  packBgr(p, bits, c, 0);
 }
 
 bool isDibLayout(const BITMAPINFOHEADER& h) {

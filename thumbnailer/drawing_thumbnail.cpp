@@ -1,46 +1,28 @@
 #include "thumbnailer/drawing_thumbnail.h"
 
-#include "app/core/decode_preview.h"
-#include "app/core/preview_image.h"
 #include "thumbnailer/downscale.h"
 #include "thumbnailer/fit_size.h"
-#include "toolkit/preview.h"
 
 namespace pictrove {
 
-ThumbnailResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
-                                     ThumbnailPicture& thumbnail) {
+PictureResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
+                                   ThumbnailPicture& thumbnail) {
   thumbnail = ThumbnailPicture();
-  // Measured first, so that the preview is read in one go into a buffer of
-  // its size (the toolkit hands out none above 16 MiB).
-  const std::uint32_t stated = PreviewImageSize(path.c_str());
-  if (stated == 0) return ThumbnailResult::NoPreview;
-  PreviewImage image;
-  if (!image.Reserve(stated)) return ThumbnailResult::NoMemory;
-  if (!ReadPreviewImage(path, image)) return ThumbnailResult::NoPreview;
-  RgbPicture picture = DecodePreview(image.data.get(), image.length);
-  // Freed before scaling: the thumbnail's rows and the PNG encoder's state
-  // then reuse memory the process has touched already (see main).
-  image = PreviewImage{};
-  if (picture.empty()) return ThumbnailResult::Undecodable;
+  // One drawing per run: its preview is measured and read in one go, and
+  // its bytes are freed before scaling, so that the thumbnail's rows and the
+  // PNG encoder's state reuse memory the process has touched already (see
+  // main).
+  DrawingPicture preview = LoadDrawingPicture(path, PreviewRead::MeasureFirst);
+  if (preview.result != PictureResult::Made) return preview.result;
+  RgbPicture& picture = preview.picture;
 
   const PictureSize fitted = FitWithin(picture.width(), picture.height(), size);
   if (fitted.width == picture.width() && fitted.height == picture.height()) {
     thumbnail = ThumbnailPicture(std::move(picture));
-    return ThumbnailResult::Made;
+    return PictureResult::Made;
   }
   thumbnail = Downscale(picture, fitted);
-  return thumbnail.empty() ? ThumbnailResult::NoMemory : ThumbnailResult::Made;
-}
-
-const char* ThumbnailResultText(ThumbnailResult result) {
-  switch (result) {
-    case ThumbnailResult::Made: return "thumbnail made";
-    case ThumbnailResult::NoPreview: return "no usable preview picture in the drawing";
-    case ThumbnailResult::Undecodable: return "the preview picture cannot be decoded";
-    case ThumbnailResult::NoMemory: return "out of memory";
-  }
-  return "unknown result";
+  return thumbnail.empty() ? PictureResult::NoMemory : PictureResult::Made;
 }
 
 }  // namespace pictrove

@@ -4,24 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "app/core/drawing_picture.h"
 #include "thumbnailer/thumbnail_picture.h"
 
 namespace pictrove {
 
-enum class ThumbnailResult {
-  Made,         // the picture holds the thumbnail
-  NoPreview,    // no usable preview: none, not a drawing, unreadable, cut short
-  Undecodable,  // the preview is neither a BMP nor a PNG picture the decoders take
-  NoMemory,     // reading or scaling ran out of memory
-};
-
-// Reads the preview of the drawing at `path`, decodes it (alpha composed
-// over white) and scales it down to fit in size x size. Needs a started
-// ToolkitSession. `thumbnail` is empty unless the result is Made.
-ThumbnailResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
-                                     ThumbnailPicture& thumbnail);
-
-// A line of text for a result other than Made.
-const char* ThumbnailResultText(ThumbnailResult result);
+// Reads the preview of the drawing at `path` (see LoadDrawingPicture),
+// decodes it (alpha composed over white) and scales it down to fit in
+// size x size. Needs a started ToolkitSession. `thumbnail` is empty unless
+// the result is Made.
+PictureResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
+                                   ThumbnailPicture& thumbnail);
 
 }  // namespace pictrove

@@ -18,7 +18,6 @@
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 #include "thumbnailer/thumbnailer_options.h"
-#include "toolkit/messages.h"
 
 namespace {
 
@@ -29,15 +28,15 @@ int Thumbnail(const ThumbnailerOptions& options) {
   {
     const pictrove::ToolkitSession toolkit;
     if (!toolkit.started()) {
-      std::cerr << "pictrove-thumbnailer: the drawing toolkit did not start: "
-                << ErrorText(toolkit.error()) << " (" << toolkit.error() << ")\n";
+      std::cerr << "pictrove-thumbnailer: " << pictrove::ToolkitStartFailureText(toolkit.error())
+                << '\n';
       return ThumbnailerOptions::kExitToolkitFailed;
     }
-    const pictrove::ThumbnailResult result =
+    const pictrove::PictureResult result =
         pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail);
-    if (result != pictrove::ThumbnailResult::Made) {
+    if (result != pictrove::PictureResult::Made) {
       std::cerr << "pictrove-thumbnailer: " << options.input << ": "
-                << pictrove::ThumbnailResultText(result) << '\n';
+                << pictrove::PictureResultText(result) << '\n';
       return ThumbnailerOptions::kExitNoThumbnail;
     }
   }

@@ -92,6 +92,6 @@ std::string ThumbnailerUsageText() {
          "3 OUTPUT could not be written, 4 the drawing toolkit did not start.\n";
 }
 
-std::string ThumbnailerVersionText() { return std::string("pictrove-thumbnailer ") + PICTROVE_VERSION; }
+std::string ThumbnailerVersionText() { return std::string("pictrove-thumbnailer ") + ProductVersion(); }
 
 }  // namespace pictrove

@@ -5,20 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "app/host/program_texts.h"
+
 namespace pictrove {
 
 struct ThumbnailerOptions {
   enum class Mode { Thumbnail, Help, Version, Invalid };
 
-  // Exit codes.
-  static constexpr int kExitOk = 0;
+  // Exit codes: 0, 2 and 4 mean what they mean for the program.
+  static constexpr int kExitOk = exit_code::kOk;
   static constexpr int kExitNoThumbnail = 1;
-  static constexpr int kExitUsage = 2;
+  static constexpr int kExitUsage = exit_code::kUsage;
   static constexpr int kExitWriteFailed = 3;
-  static constexpr int kExitToolkitFailed = 4;
+  static constexpr int kExitToolkitFailed = exit_code::kToolkitFailed;
 
   // The edge of the box the thumbnail fits in when -s is not given, and the
-  // largest one taken (the decoders' own limit on a side).
+  // largest one taken: a thumbnail, not a full picture (the decoders take
+  // sides up to 16384, but no desktop asks for thumbnails above a few
+  // hundred pixels, and a larger box only costs memory and time).
   static constexpr std::uint32_t kDefaultSize = 256;
   static constexpr std::uint32_t kMaxSize = 4096;
 

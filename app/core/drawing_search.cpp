@@ -13,22 +13,6 @@ namespace {
 
 char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool LessIgnoringCase(const FoundFile& a, const FoundFile& b) {
-  const std::size_t n = std::min(a.name.size(), b.name.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(FoldCase(a.name[i]));
-    const auto y = static_cast<unsigned char>(FoldCase(b.name[i]));
-    if (x != y) return x < y;
-  }
-  if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
-  return a.name < b.name;
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
 // Regular file, following a symbolic link; a broken link is not one.
 bool IsRegularFile(int dirFd, const dirent& entry) {
   if (entry.d_type == DT_REG) return true;
@@ -39,6 +23,22 @@ bool IsRegularFile(int dirFd, const dirent& entry) {
 }
 
 }  // namespace
+
+bool NameLess(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(FoldCase(a[i]));
+    const auto y = static_cast<unsigned char>(FoldCase(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
 
 bool MatchesDrawingPattern(const std::string& name) {
   static constexpr char kSuffix[] = ".dwg";
@@ -62,7 +62,8 @@ std::vector<FoundFile> FindDrawingFiles(const std::string& folder) {
     if (!IsRegularFile(dirFd, *entry)) continue;
     found.push_back(FoundFile{JoinPath(folder, name), name});
   }
-  std::sort(found.begin(), found.end(), LessIgnoringCase);
+  std::sort(found.begin(), found.end(),
+            [](const FoundFile& a, const FoundFile& b) { return NameLess(a.name, b.name); });
   return found;
 }
 

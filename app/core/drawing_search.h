@@ -20,4 +20,11 @@ std::vector<FoundFile> FindDrawingFiles(const std::string& folder);
 // Whether `name` matches "*.dwg" without regard to letter case.
 bool MatchesDrawingPattern(const std::string& name);
 
+// FindDrawingFiles' order of names: without regard to ASCII letter case,
+// ties in byte order.
+bool NameLess(const std::string& a, const std::string& b);
+
+// `name` below `folder`, with one "/" between them.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 }  // namespace pictrove

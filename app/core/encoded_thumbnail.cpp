@@ -9,13 +9,13 @@
 
 namespace pictrove {
 
-EncodedThumbnail EncodeThumbnail(int type, const std::uint8_t* pixels, std::uint32_t width,
+EncodedThumbnail EncodeThumbnail(OutputFormat format, const std::uint8_t* pixels, std::uint32_t width,
                                  std::uint32_t height) {
   EncodedThumbnail encoded;
-  if (pixels == nullptr || OutputFormatText(type) == nullptr) return encoded;
+  if (pixels == nullptr) return encoded;
   SinkHandle sink(tsOpenMemorySink(0));
   if (sink == nullptr) return encoded;
-  if (WriteThumbnail(type, sink.get(), pixels, width, height) == 0) {
+  if (WriteThumbnail(format, sink.get(), pixels, width, height) == 0) {
     encoded.systemError = tsGetLastSystemError();
     return encoded;
   }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/core/output_format.h"
+
 namespace pictrove {
 
 struct EncodedThumbnail {
@@ -14,10 +16,9 @@ struct EncodedThumbnail {
   int systemError = 0;              // the system's reason for a failure, if any
 };
 
-// Runs the writer of output index `type` (with that format's fixed
-// arguments) over the RGB pixels into memory. Not ok for an index outside
-// 0..4, null pixels, or a writer that fails.
-EncodedThumbnail EncodeThumbnail(int type, const std::uint8_t* pixels, std::uint32_t width,
+// Runs the format's writer (with its fixed arguments) over the RGB pixels
+// into memory. Not ok for null pixels or a writer that fails.
+EncodedThumbnail EncodeThumbnail(OutputFormat format, const std::uint8_t* pixels, std::uint32_t width,
                                  std::uint32_t height);
 
 }  // namespace pictrove

@@ -21,11 +21,22 @@
 #include <oneapi/tbb/task_arena.h>
 
 #include "app/core/handoff.h"
+#include "app/core/worker_threads.h"
 
 namespace pictrove {
 
 // How many results per thread may be made but not yet consumed.
 inline constexpr std::size_t kResultsPerThread = 16;
+
+// oneTBB keeps one worker fewer than the machine has cores unless told
+// otherwise. The limit is process-wide, so it is raised once, to the most
+// threads a run may ask for; each run's arena then holds it to its own
+// count. Never destroyed: oneTBB may still be running at exit.
+inline void AllowWorkerThreads() {
+  static const auto* const limit = new tbb::global_control(
+      tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(kMaxWorkerThreads));
+  (void)limit;
+}
 
 // produce(i) -> Result runs for every i in [0, count), on up to `threads`
 // threads at once; consume(i, Result&&) runs on one thread at a time, for
@@ -94,10 +105,7 @@ void RunInOrder(std::size_t count, int threads, Produce&& produce, Consume&& con
     consume(index, std::move(result));
   };
 
-  // oneTBB keeps one worker fewer than the machine has cores unless told
-  // otherwise; a pinned thread count above that is honoured too.
-  tbb::global_control parallelism(tbb::global_control::max_allowed_parallelism,
-                                  static_cast<std::size_t>(threads));
+  AllowWorkerThreads();
   tbb::task_arena arena(threads);
   try {
     arena.execute([&] {

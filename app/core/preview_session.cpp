@@ -1,12 +1,11 @@
 #include "app/core/preview_session.h"
 
-#include <cerrno>
 #include <new>
 #include <utility>
 
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
-#include "app/core/preview_image.h"
+#include "app/core/drawing_picture.h"
 #include "app/core/rgb_picture.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail_bitmap.h"
@@ -33,10 +32,8 @@ class ScreenContext {
 }  // namespace
 
 std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
-  // One buffer per thread, used again for the next drawing.
-  thread_local PreviewImage image;
-  image.Trim(kKeptPreviewBytes);
-  if (!ReadPreviewImage(drawing.path, image)) return nullptr;
+  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
+  if (!preview.listed()) return nullptr;
   std::unique_ptr<PreviewEntry> entry;
   try {
     entry = std::make_unique<PreviewEntry>();
@@ -47,7 +44,7 @@ std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
   }
   // Without a thumbnail, an entry is still listed, like one whose preview
   // cannot be decoded.
-  MakeThumbnailBitmap(image.data.get(), image.length, *entry);
+  MakeThumbnailBitmap(preview, *entry);
   return entry;
 }
 
@@ -85,37 +82,84 @@ const PreviewEntry* PreviewSession::entry(std::size_t index) const {
   return index < entries_.size() ? entries_[index].get() : nullptr;
 }
 
-SaveOutcome PreviewSession::Save(int index, int type, const std::string& extension,
-                                 SaveBatch* batch) const {
+SaveOutcome PreviewSession::Save(int index, OutputFormat format, SaveBatch* batch) const {
   try {
-    return SaveCaptured(index, type, extension, batch);
+    return SaveCaptured(index, format, batch);
   } catch (const std::bad_alloc&) {
     // Nothing was written that the outcome would call saved.
-    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+    return OutOfMemoryOutcome();
   }
 }
 
-SaveOutcome PreviewSession::SaveCaptured(int index, int type, const std::string& extension,
-                                         SaveBatch* batch) const {
+namespace {
+
+// An entry's thumbnail captured and encoded, ready to be written: the work
+// of a save that may run on any thread.
+struct EncodedEntry {
+  bool outOfMemory = false;
+  bool picture = false;  // the entry had a thumbnail to capture
+  EncodedThumbnail encoded;
+};
+
+EncodedEntry CaptureAndEncode(const PreviewEntry& saved, OutputFormat format) {
+  EncodedEntry made;
+  try {
+    HBITMAP bitmap = saved.m_bitmap ? saved.m_bitmap->GetSafeHandle() : nullptr;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint8_t* pixels = nullptr;
+    {
+      const ScreenContext screen;
+      pixels = tsCaptureBitmap(bitmap, &width, &height, screen.dc(), nullptr);
+    }
+    const RgbPicture captured(pixels, width, height);
+    made.picture = !captured.empty();
+    made.encoded = EncodeThumbnail(format, captured.pixels(), captured.width(), captured.height());
+  } catch (const std::bad_alloc&) {
+    made.outOfMemory = true;
+  }
+  return made;
+}
+
+// Writes what CaptureAndEncode made beside the entry's drawing, as part of
+// `batch`: the part of a save that follows the entries' order.
+SaveOutcome WriteEncoded(const PreviewEntry& saved, OutputFormat format, const EncodedEntry& made,
+                         SaveBatch& batch) {
+  if (made.outOfMemory) return OutOfMemoryOutcome();
+  try {
+    return batch.Save(OutputPathFor(saved.m_strPath, OutputFormatText(format)), saved.m_strPath,
+                      format, made.picture ? &made.encoded : nullptr);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemoryOutcome();
+  }
+}
+
+}  // namespace
+
+SaveOutcome PreviewSession::SaveCaptured(int index, OutputFormat format, SaveBatch* batch) const {
   const PreviewEntry* saved = index >= 0 ? entry(static_cast<std::size_t>(index)) : nullptr;
   if (saved == nullptr) return SaveOutcome{};
-  if (OutputFormatText(type) == nullptr || extension.empty()) {
-    return SaveOutcome{SaveStatus::NoFormat, std::string(), 0};
+  SaveBatch single;
+  return WriteEncoded(*saved, format, CaptureAndEncode(*saved, format),
+                      batch != nullptr ? *batch : single);
+}
+
+void PreviewSession::SaveAll(OutputFormat format, const SaveReport& report, int threads) const {
+  SaveBatch batch;
+  std::size_t reported = 0;  // entries whose outcome has been handed on
+  auto produce = [&](std::size_t i) { return CaptureAndEncode(*entries_[i], format); };
+  auto consume = [&](std::size_t i, EncodedEntry&& made) {
+    SaveOutcome outcome = WriteEncoded(*entries_[i], format, made, batch);
+    ++reported;
+    report(static_cast<int>(i), std::move(outcome));
+  };
+  try {
+    RunInOrder(entries_.size(), threads > 0 ? threads : WorkerThreads(), produce, consume);
+  } catch (const std::bad_alloc&) {
+    // Without memory for the worker threads' results, what is left is saved
+    // on this thread, one entry after another.
+    for (std::size_t i = reported; i < entries_.size(); ++i) consume(i, produce(i));
   }
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  HBITMAP bitmap = saved->m_bitmap ? saved->m_bitmap->GetSafeHandle() : nullptr;
-  const ScreenContext screen;
-  std::uint8_t* pixels = tsCaptureBitmap(bitmap, &width, &height, screen.dc(), nullptr);
-  const RgbPicture captured(pixels, width, height);
-  if (batch == nullptr) {
-    return SaveThumbnail(saved->m_strPath, type, extension, captured.pixels(), captured.width(),
-                         captured.height());
-  }
-  const EncodedThumbnail encoded =
-      EncodeThumbnail(type, captured.pixels(), captured.width(), captured.height());
-  return batch->Save(OutputPathFor(saved->m_strPath, extension), saved->m_strPath, type,
-                     captured.empty() ? nullptr : &encoded);
 }
 
 void PreviewSession::Close() {

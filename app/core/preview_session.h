@@ -1,16 +1,19 @@
-// The preview core shared by the dialog and the command line: the toolkit's
-// life, the scan of a folder's drawings into entries with thumbnails, and the
-// saving of those thumbnails. No widgets: the dialog drives it from its
-// handlers, the command line directly.
+// The dialog's preview engine: the toolkit's life, the scan of a folder's
+// drawings into entries with thumbnails, and the saving of those thumbnails.
+// No widgets: the dialog drives it from its handlers. (The command line and
+// the thumbnailer share its way from a drawing to a picture, not the
+// session: see drawing_picture.h.)
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
 #include "app/core/preview_entry.h"
 #include "app/core/save_outcome.h"
 #include "app/core/save_thumbnail.h"
@@ -53,20 +56,27 @@ class PreviewSession {
   const PreviewEntry* entry(std::size_t index) const;
 
   // Captures entry `index`'s thumbnail from its device bitmap and writes it
-  // beside the drawing (see SaveThumbnail), as part of `batch` when one is
-  // given (see SaveBatch). NoEntry for an index outside the entries,
-  // NoFormat without a format, NoPicture for an entry without a thumbnail;
-  // running out of memory is a failed write (ENOMEM). Throws nothing.
-  SaveOutcome Save(int index, int type, const std::string& extension,
-                   SaveBatch* batch = nullptr) const;
+  // beside the drawing, named after it with the format's text (see
+  // SaveThumbnail), as part of `batch` when one is given (see SaveBatch).
+  // NoEntry for an index outside the entries, NoPicture for an entry
+  // without a thumbnail; running out of memory is a failed write (ENOMEM).
+  // Throws nothing.
+  SaveOutcome Save(int index, OutputFormat format, SaveBatch* batch = nullptr) const;
+
+  // Tells of one entry's save: its index and outcome.
+  using SaveReport = std::function<void(int index, SaveOutcome&& outcome)>;
+  // Saves every entry as Save would in one batch, capturing and encoding
+  // the thumbnails on `threads` threads (0: WorkerThreads()) and writing the
+  // files, then calling `report`, in entry order on the calling thread's
+  // turn. The files and outcomes are the same for any thread count.
+  void SaveAll(OutputFormat format, const SaveReport& report, int threads = 0) const;
 
   // Stops the toolkit, cleans up the image library and frees the entries,
   // in that order; the session is then neither started nor holds entries.
   void Close();
 
  private:
-  SaveOutcome SaveCaptured(int index, int type, const std::string& extension,
-                           SaveBatch* batch) const;
+  SaveOutcome SaveCaptured(int index, OutputFormat format, SaveBatch* batch) const;
 
   ToolkitSession toolkit_;
   EntryList entries_;

@@ -1,8 +1,11 @@
 #include "app/core/save_outcome.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace pictrove {
+
+SaveOutcome OutOfMemoryOutcome() { return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM}; }
 
 const char* SaveStatusText(SaveStatus status) {
   switch (status) {

@@ -23,6 +23,9 @@ struct SaveOutcome {
   const char* refusal = nullptr;
 };
 
+// Running out of memory while saving: a failed write, ENOMEM as its reason.
+SaveOutcome OutOfMemoryOutcome();
+
 // The reason shown to the user for a status other than Written.
 const char* SaveStatusText(SaveStatus status);
 

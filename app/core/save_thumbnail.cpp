@@ -22,7 +22,7 @@ SaveOutcome Failed(SaveOutcome outcome, SaveStatus status, int systemError,
 
 }  // namespace
 
-SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawingPath, int type,
+SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawingPath, OutputFormat type,
                             const EncodedThumbnail* encoded) {
   try {
     return Write(output, drawingPath, type, encoded);
@@ -31,7 +31,7 @@ SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawin
   }
 }
 
-SaveOutcome SaveBatch::Write(const std::string& output, const std::string& drawingPath, int type,
+SaveOutcome SaveBatch::Write(const std::string& output, const std::string& drawingPath, OutputFormat type,
                              const EncodedThumbnail* encoded) {
   SaveOutcome outcome;
   if (OutputFormatText(type) == nullptr) return Failed(outcome, SaveStatus::NoFormat, 0);
@@ -81,7 +81,7 @@ SaveOutcome SaveBatch::Write(const std::string& output, const std::string& drawi
   return outcome;
 }
 
-SaveOutcome SaveThumbnail(const std::string& drawingPath, int type, const std::string& extension,
+SaveOutcome SaveThumbnail(const std::string& drawingPath, OutputFormat type, const std::string& extension,
                           const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height) {
   if (OutputFormatText(type) == nullptr || extension.empty()) {
     return SaveOutcome{SaveStatus::NoFormat, std::string(), 0};

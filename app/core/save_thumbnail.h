@@ -31,11 +31,11 @@ class SaveBatch {
   // this batch wrote before (WouldReplace). Every failure carries the
   // system's reason when there is one; running out of memory is a failed
   // write (ENOMEM). Throws nothing.
-  SaveOutcome Save(const std::string& output, const std::string& drawingPath, int type,
+  SaveOutcome Save(const std::string& output, const std::string& drawingPath, OutputFormat type,
                    const EncodedThumbnail* encoded);
 
  private:
-  SaveOutcome Write(const std::string& output, const std::string& drawingPath, int type,
+  SaveOutcome Write(const std::string& output, const std::string& drawingPath, OutputFormat type,
                     const EncodedThumbnail* encoded);
 
   std::set<std::pair<dev_t, ino_t>> written_;
@@ -44,7 +44,7 @@ class SaveBatch {
 // One thumbnail saved beside its drawing: the drawing's path with the text
 // after the last "." of its name replaced by `extension`, in output format
 // `type`, from RGB pixels (null when there is no picture). Throws nothing.
-SaveOutcome SaveThumbnail(const std::string& drawingPath, int type, const std::string& extension,
+SaveOutcome SaveThumbnail(const std::string& drawingPath, OutputFormat type, const std::string& extension,
                           const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height);
 
 }  // namespace pictrove

@@ -3,21 +3,18 @@
 #include <memory>
 #include <new>
 
-#include "app/core/decode_preview.h"
 #include "app/core/thumbnail.h"
 #include "imaging/tessera.h"
 
 namespace pictrove {
 
-bool MakeThumbnailBitmap(const std::uint8_t* data, std::uint32_t length, PreviewEntry& entry) {
+bool MakeThumbnailBitmap(const DrawingPicture& preview, PreviewEntry& entry) {
   BitmapObject* bitmap = entry.m_bitmap.get();
-  if (bitmap == nullptr || data == nullptr) return false;
-  const PreviewKind kind = PreviewKindOf(data, length);
-  if (kind == PreviewKind::Unknown) return false;
-  entry.m_kind = kind;
+  if (bitmap == nullptr || preview.kind == PreviewKind::Unknown) return false;
+  entry.m_kind = preview.kind;
 
-  const RgbPicture picture = DecodePreview(data, length);
-  if (picture.empty()) return false;
+  const RgbPicture& picture = preview.picture;
+  if (preview.result != PictureResult::Made || picture.empty()) return false;
   entry.m_nPreviewWidth = picture.width();
   entry.m_nPreviewHeight = picture.height();
 

@@ -1,6 +1,6 @@
 #include "app/core/toolkit_session.h"
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "imaging/tessera.h"
 #include "toolkit/startup.h"
 

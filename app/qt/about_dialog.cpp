@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/host/program_texts.h"
 #include "app/qt/app_icon.h"
 #include "app/qt/dialog_units.h"
 
@@ -26,7 +27,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   icon->setGeometry(iconRect.x(), iconRect.y(), std::max(iconRect.width(), 32),
                     std::max(iconRect.height(), 32));
 
-  auto* version = new QLabel(QStringLiteral("Pictrove Version 1.0"), this);
+  auto* version = new QLabel(QString::fromStdString(ProductVersionText()), this);
   version->setObjectName(QStringLiteral("version"));
   version->setTextFormat(Qt::PlainText);
   version->setGeometry(du.rect(40, 10, 119, 8));

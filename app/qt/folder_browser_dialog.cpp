@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/core/directory_handle.h"
-#include "app/drawing_tree.h"
-#include "app/folder_browser.h"
+#include "app/cli/drawing_tree.h"
+#include "app/dialog/folder_browser.h"
 #include "app/qt/dialog_units.h"
-#include "app/text_utils.h"
+#include "app/core/text_utils.h"
 
 namespace pictrove {
 namespace {

@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/preview_app.h"
+#include "app/cli/command_line.h"
+#include "app/dialog/preview_app.h"
 #include "app/qt/app_icon.h"
 #include "app/qt/dialog_units.h"
 #include "app/qt/display_probe.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/qt_settings_store.h"
 #include "app/qt/qt_startup_host.h"
-#include "app/resource_ids.h"
-#include "app/string_table.h"
+#include "app/dialog/resource_ids.h"
+#include "app/dialog/string_table.h"
 
 namespace {
 

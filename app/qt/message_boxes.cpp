@@ -6,8 +6,8 @@
 #include <QThread>
 
 #include "app/qt/dialog_units.h"
-#include "app/resource_ids.h"
-#include "app/string_table.h"
+#include "app/dialog/resource_ids.h"
+#include "app/dialog/string_table.h"
 #include "platform/message_box.h"
 
 namespace pictrove {

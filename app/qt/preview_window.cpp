@@ -23,9 +23,9 @@
 #include <thread>
 #include <utility>
 
-#include "app/folder_browser.h"
+#include "app/dialog/folder_browser.h"
 #include "app/core/output_format.h"
-#include "app/preview_dialog.h"
+#include "app/dialog/preview_dialog.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/animation_control.h"
 #include "app/qt/app_icon.h"
@@ -34,8 +34,8 @@
 #include "app/qt/message_boxes.h"
 #include "app/qt/name_label.h"
 #include "app/qt/up_down_control.h"
-#include "app/resource_ids.h"
-#include "app/settings_store.h"
+#include "app/dialog/resource_ids.h"
+#include "app/dialog/settings_store.h"
 #include "platform/gdi.h"
 
 namespace pictrove {
@@ -386,25 +386,6 @@ bool PreviewWindow::BrowseForFolder(FolderBrowser& browser, std::string& chosenP
   return dialog.run(chosenPath);
 }
 
-int PreviewWindow::GetProfileInt(const std::string& section, const std::string& key,
-                                 int defaultValue) {
-  return settings_.GetProfileInt(section, key, defaultValue);
-}
-
-void PreviewWindow::WriteProfileInt(const std::string& section, const std::string& key,
-                                    int value) {
-  settings_.WriteProfileInt(section, key, value);
-}
-
-std::string PreviewWindow::GetProfileString(const std::string& section, const std::string& key,
-                                            const std::string& defaultValue) {
-  return settings_.GetProfileString(section, key, defaultValue);
-}
-
-void PreviewWindow::WriteProfileString(const std::string& section, const std::string& key,
-                                       const std::string& value) {
-  settings_.WriteProfileString(section, key, value);
-}
 
 bool PreviewWindow::droppedPath(const QMimeData* data, std::string& path) const {
   if (logic_ == nullptr || data == nullptr || !data->hasUrls()) return false;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_view.h"
+#include "app/dialog/dialog_view.h"
 
 class QComboBox;
 class QMimeData;
@@ -73,12 +73,7 @@ class PreviewWindow : public QDialog, public DialogView {
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   bool BrowseForFolder(FolderBrowser& browser, std::string& chosenPath) override;
-  int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) override;
-  void WriteProfileInt(const std::string& section, const std::string& key, int value) override;
-  std::string GetProfileString(const std::string& section, const std::string& key,
-                               const std::string& defaultValue) override;
-  void WriteProfileString(const std::string& section, const std::string& key,
-                          const std::string& value) override;
+  SettingsStore& Profile() override { return settings_; }
   void RunWhenShown(const std::function<void()>& task) override;
   void RunWork(const std::function<void()>& work) override;
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/settings_store.h"
+#include "app/dialog/settings_store.h"
 
 namespace pictrove {
 

@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <iostream>
 
-#include "app/preview_dialog.h"
+#include "app/dialog/preview_dialog.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/preview_window.h"
 #include "app/qt/qt_settings_store.h"

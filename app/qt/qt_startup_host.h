@@ -9,7 +9,7 @@
 #include <QString>
 #include <string>
 
-#include "app/startup_host.h"
+#include "app/dialog/startup_host.h"
 
 namespace pictrove {
 

@@ -21,7 +21,7 @@
 #include "app/core/preview_session.h"
 #include "app/core/thumbnail_bitmap.h"
 #include "imaging/tessera.h"
-#include "tests/app/drawing_fixtures.h"
+#include "tests/dialog/drawing_fixtures.h"
 #include "tests/support/alloc_failure.h"
 #include "tests/support/live_resources.h"
 #include "tests/support/temp_dir.h"
@@ -129,7 +129,8 @@ TEST_F(CoreAllocationSweep, ThumbnailOfEachKindOfPreview) {
           } catch (const std::bad_alloc&) {
             return outcome;
           }
-          outcome.first = MakeThumbnailBitmap(image.data.get(), image.length, *outcome.second);
+          outcome.first = MakeThumbnailBitmap(
+              DecodeDrawingPicture(image.data.get(), image.length), *outcome.second);
           return outcome;
         },
         [&](std::pair<bool, std::unique_ptr<PreviewEntry>>& outcome, bool failed) {
@@ -163,12 +164,12 @@ TEST_F(CoreAllocationSweep, SaveInEveryFormat) {
       SCOPED_TRACE(type);
       static const char* const kExtensions[] = {"BMP", "JPG", "PCX", "PNG", "TIFF"};
       const std::string output = folder.file(std::string("drawing.") + kExtensions[type]);
-      ASSERT_EQ(session.Save(0, type, kExtensions[type]).status, SaveStatus::Written);
+      ASSERT_EQ(session.Save(0, static_cast<OutputFormat>(type)).status, SaveStatus::Written);
       const Bytes expected = testsupport::readFile(output);
       const LiveResources before;
       testsupport::sweepEachAllocationKind(
           [&] {
-            return session.Save(0, type, kExtensions[type]);
+            return session.Save(0, static_cast<OutputFormat>(type));
           },
           [&](const SaveOutcome& outcome, bool failed) {
             if (outcome.status == SaveStatus::Written) {

@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "app/critical_error.h"
+#include "app/host/critical_error.h"
 #include "platform/message_box.h"
 #include "tests/support/alloc_failure.h"
 

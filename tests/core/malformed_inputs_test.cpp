@@ -86,7 +86,7 @@ void WriteThumbnails(const std::string& drawing, const std::string& what) {
   auto canvas = std::make_unique<ThumbnailPixels>();
   ComposeThumbnail(picture, *canvas);
   for (int type = 0; type < kOutputFormatCount; ++type) {
-    const EncodedThumbnail encoded = EncodeThumbnail(type, canvas->data(), kThumbWidth, kThumbHeight);
+    const EncodedThumbnail encoded = EncodeThumbnail(static_cast<OutputFormat>(type), canvas->data(), kThumbWidth, kThumbHeight);
     EXPECT_TRUE(encoded.ok) << what << " as type " << type;
     EXPECT_FALSE(encoded.bytes.empty()) << what << " as type " << type;
   }

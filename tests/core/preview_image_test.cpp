@@ -9,7 +9,7 @@
 
 #include "app/core/preview_image.h"
 #include "app/core/toolkit_session.h"
-#include "tests/app/drawing_fixtures.h"
+#include "tests/dialog/drawing_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/messages.h"
 #include "toolkit/preview.h"

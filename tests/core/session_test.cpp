@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
 #include "app/core/preview_session.h"
 #include "platform/gdi.h"
-#include "tests/app/drawing_fixtures.h"
+#include "tests/dialog/drawing_fixtures.h"
 #include "tests/core/core_fixtures.h"
 #include "tests/support/temp_dir.h"
 
@@ -119,26 +121,23 @@ TEST_F(SessionTest, SaveOutcomes) {
   ASSERT_EQ(session.size(), 3u);
 
   struct Case {
-    int index, type;
-    const char* extension;
+    int index;
+    OutputFormat format;
     SaveStatus status;
     std::string path;
   };
   const Case cases[] = {
-      {0, 3, "PNG", SaveStatus::Written, dir.file("a.PNG")},
-      {0, 4, "TIFF", SaveStatus::Written, dir.file("a.TIFF")},
-      {1, 3, "PNG", SaveStatus::NoPicture, dir.file("b.PNG")},
-      {2, 3, "PNG", SaveStatus::CannotCreate, dir.file("c.PNG")},
-      {0, 5, "PNG", SaveStatus::NoFormat, ""},
-      {0, -1, "PNG", SaveStatus::NoFormat, ""},
-      {0, 3, "", SaveStatus::NoFormat, ""},
-      {3, 3, "PNG", SaveStatus::NoEntry, ""},
-      {-1, 3, "PNG", SaveStatus::NoEntry, ""},
+      {0, OutputFormat::Png, SaveStatus::Written, dir.file("a.PNG")},
+      {0, OutputFormat::Tiff, SaveStatus::Written, dir.file("a.TIFF")},
+      {1, OutputFormat::Png, SaveStatus::NoPicture, dir.file("b.PNG")},
+      {2, OutputFormat::Png, SaveStatus::CannotCreate, dir.file("c.PNG")},
+      {3, OutputFormat::Png, SaveStatus::NoEntry, ""},
+      {-1, OutputFormat::Png, SaveStatus::NoEntry, ""},
   };
   for (const Case& c : cases) {
-    const SaveOutcome outcome = session.Save(c.index, c.type, c.extension);
-    EXPECT_EQ(outcome.status, c.status) << c.index << " " << c.extension;
-    EXPECT_EQ(outcome.path, c.path) << c.index << " " << c.extension;
+    const SaveOutcome outcome = session.Save(c.index, c.format);
+    EXPECT_EQ(outcome.status, c.status) << c.index << " " << OutputFormatText(c.format);
+    EXPECT_EQ(outcome.path, c.path) << c.index << " " << OutputFormatText(c.format);
   }
   const std::vector<std::uint8_t> png = testsupport::readFile(dir.file("a.PNG"));
   ASSERT_GT(png.size(), 24u);
@@ -146,6 +145,49 @@ TEST_F(SessionTest, SaveOutcomes) {
   EXPECT_EQ(png[19], 180);
   EXPECT_EQ(png[23], 140);
   EXPECT_FALSE(testsupport::readFile(dir.file("a.TIFF")).empty());
+}
+
+// Save All captures and encodes on worker threads and writes in entry
+// order: any thread count writes the same files and reports the same
+// outcomes, in the same order (the first of two drawings whose images share
+// a name keeps it).
+TEST(SessionSaveAll, EveryThreadCountWritesTheSameFilesAndOutcomes) {
+  struct Result {
+    std::vector<std::string> reports;
+    std::vector<std::vector<std::uint8_t>> files;
+    bool operator==(const Result&) const = default;
+  };
+  auto run = [](int threads) {
+    testsupport::TempDir dir;
+    dir.write("a.dwg", BmpDrawing(200, 100, 0xC03020));
+    dir.write("b.dwg", BrokenPreviewDrawing());
+    dir.write("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
+    dir.write("plan.dwg", BmpDrawing(40, 30, 0xFF0000));
+    for (int i = 0; i < 24; ++i)
+      dir.write("n" + std::to_string(i) + ".dwg", BmpDrawing(30 + i, 20, 0x102030 * i));
+    PreviewSession session;
+    session.Load(FindDrawingFiles(dir.path()), threads);
+    Result result;
+    // BMP: the PNG writer stamps the time.
+    session.SaveAll(
+        OutputFormat::Bmp,
+        [&](int index, SaveOutcome&& outcome) {
+          const std::string path = outcome.path.substr(std::min(outcome.path.size(), dir.path().size()));
+          result.reports.push_back(std::to_string(index) + " " + path + " " + SaveFailureText(outcome));
+        },
+        threads);
+    for (int i = 0; i < static_cast<int>(session.size()); ++i)
+      result.files.push_back(testsupport::readFile(
+          OutputPathFor(session.entry(static_cast<std::size_t>(i))->m_strPath, "BMP")));
+    session.Close();
+    return result;
+  };
+  const Result one = run(1);
+  ASSERT_EQ(one.reports.size(), 28u);
+  EXPECT_EQ(one.reports[0], "0 /a.BMP saved");
+  EXPECT_EQ(one.reports[1], "1 /b.BMP no picture to save");
+  EXPECT_EQ(one.reports[27], "27 /plan.BMP its image would replace another drawing's image just written");
+  for (int threads : {2, 3, 8}) EXPECT_TRUE(run(threads) == one) << threads << " threads";
 }
 
 std::int16_t FailingStart(std::int16_t* error) {
@@ -158,7 +200,7 @@ TEST(SessionStart, FailedStartIsReportedAndHarmless) {
   EXPECT_FALSE(session.started());
   EXPECT_EQ(session.startError(), 183);
   session.Close();
-  EXPECT_EQ(session.Save(0, 3, "PNG").status, SaveStatus::NoEntry);
+  EXPECT_EQ(session.Save(0, OutputFormat::Png).status, SaveStatus::NoEntry);
 }
 
 TEST(SessionRealDrawings, EveryThreadCountGivesTheSameThumbnails) {

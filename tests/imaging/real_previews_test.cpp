@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "tests/imaging/decode_helpers.h"
 #include "tests/imaging/qt_reference.h"
 #include "tests/support/temp_dir.h"

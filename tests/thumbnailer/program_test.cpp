@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/process_runner.h"
+#include "tests/dialog/process_runner.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
 #include "tools/builders/png_builder.h"

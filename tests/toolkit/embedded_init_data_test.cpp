@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "platform/resource.h"
 #include "tests/toolkit/toolkit_test_support.h"
 #include "toolkit/charset_tables.h"

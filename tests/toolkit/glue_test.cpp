@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "app/critical_error.h"
-#include "app/init_data_stream.h"
+#include "app/host/critical_error.h"
+#include "app/host/init_data_stream.h"
 #include "platform/message_box.h"
 #include "platform/resource.h"
 #include "tests/toolkit/toolkit_test_support.h"

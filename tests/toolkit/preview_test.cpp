@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/critical_error.h"
+#include "app/host/critical_error.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
 #include "tests/support/temp_dir.h"

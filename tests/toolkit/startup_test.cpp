@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/critical_error.h"
+#include "app/host/critical_error.h"
 #include "tools/builders/bmp_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test_support.h"

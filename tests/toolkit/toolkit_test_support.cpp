@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/init_data_stream.h"
+#include "app/host/init_data_stream.h"
 #include "toolkit/hooks.h"
 #include "toolkit/host_functions.h"
 #include "toolkit/startup.h"

@@ -1,0 +1,46 @@
+// The command line's work over a folder's drawings, streamed: each drawing
+// is read, and for an export its thumbnail made and saved, on all cores,
+// while lines come out in name order as each is known. Nothing is kept from
+// one drawing to the next, so memory does not grow with the folder.
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/core/drawing_search.h"
+#include "app/core/output_format.h"
+
+namespace pictrove {
+
+class ProgressLine;
+
+struct BatchResult {
+  std::size_t previews = 0;  // drawings that have a preview
+  std::size_t failed = 0;    // of those, how many were not saved
+};
+
+// One line per drawing with a preview: name, tab, the preview's width x
+// height as its header states, tab, BMP or PNG ("-" when neither).
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out);
+
+struct ExportOptions {
+  // Where the images go: "" beside each drawing; otherwise this folder,
+  // with each drawing's name (a path relative to the scanned folder) below
+  // it, its folders made as needed.
+  std::string outputFolder;
+  // The counter on a terminal, advanced once per drawing; the lines to
+  // standard error are printed above it.
+  ProgressLine* progress = nullptr;
+  // Standard output is the counter's terminal too: its lines are printed
+  // above the counter as well.
+  bool outputOnTerminal = false;
+};
+
+// Saves every preview's thumbnail in `format`: the path of each
+// written file to `out`, "path: reason" for each failure to `err`.
+BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
+                           std::ostream& out, std::ostream& err, const ExportOptions& options = {});
+
+}  // namespace pictrove

@@ -1,0 +1,74 @@
+#include "app/core/drawing_picture.h"
+
+#include "app/core/decode_preview.h"
+#include "toolkit/preview.h"
+
+namespace pictrove {
+namespace {
+
+// Each thread reads its drawings into one buffer of its own.
+PreviewImage& ThreadBuffer() {
+  thread_local PreviewImage image;
+  return image;
+}
+
+}  // namespace
+
+const char* PictureResultText(PictureResult result) {
+  switch (result) {
+    case PictureResult::Made: return "thumbnail made";
+    case PictureResult::NoPreview: return "no usable preview picture in the drawing";
+    case PictureResult::Undecodable: return "the preview picture cannot be decoded";
+    case PictureResult::NoMemory: return "out of memory";
+  }
+  return "unknown result";
+}
+
+const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
+                                      PictureResult* result) {
+  PictureResult ignored = PictureResult::NoPreview;
+  PictureResult& why = result != nullptr ? *result : ignored;
+  PreviewImage& image = ThreadBuffer();
+  image.Trim(kKeptPreviewBytes);
+  if (how == PreviewRead::MeasureFirst) {
+    // Measured first, so that the preview is read in one go into a buffer
+    // of its size (the toolkit hands out none above 16 MiB).
+    const std::uint32_t stated = PreviewImageSize(path.c_str());
+    if (stated == 0) {
+      why = PictureResult::NoPreview;
+      return nullptr;
+    }
+    if (!image.Reserve(stated)) {
+      why = PictureResult::NoMemory;
+      return nullptr;
+    }
+  }
+  if (!ReadPreviewImage(path, image)) {
+    why = PictureResult::NoPreview;
+    return nullptr;
+  }
+  why = PictureResult::Made;
+  return &image;
+}
+
+DrawingPicture DecodeDrawingPicture(const std::uint8_t* data, std::uint32_t length) {
+  DrawingPicture out;
+  if (data == nullptr) return out;
+  out.kind = PreviewKindOf(data, length);
+  out.picture = DecodePreview(data, length);
+  out.result = out.picture.empty() ? PictureResult::Undecodable : PictureResult::Made;
+  return out;
+}
+
+DrawingPicture LoadDrawingPicture(const std::string& path, PreviewRead how) {
+  DrawingPicture out;
+  const PreviewImage* image = ReadThreadPreview(path, how, &out.result);
+  if (image == nullptr) return out;
+  out = DecodeDrawingPicture(image->data.get(), image->length);
+  // A buffer measured for one drawing is let go of before the caller goes
+  // on: its pages then serve what comes next (the thumbnailer's scaling).
+  if (how == PreviewRead::MeasureFirst) ThreadBuffer() = PreviewImage{};
+  return out;
+}
+
+}  // namespace pictrove

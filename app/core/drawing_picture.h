@@ -1,0 +1,62 @@
+// From a drawing file to its decoded preview picture: the one way every
+// front end (the dialog's scan, the command line, the thumbnailer) takes.
+// What each does with the picture afterwards is its own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/core/preview_image.h"
+#include "app/core/rgb_picture.h"
+
+namespace pictrove {
+
+// How a drawing's preview fared on its way to a picture.
+enum class PictureResult {
+  Made,         // the picture holds the decoded preview
+  NoPreview,    // no usable preview: none, not a drawing, unreadable, cut short
+  Undecodable,  // the preview is neither a BMP nor a PNG picture the decoders take
+  NoMemory,     // reading or scaling ran out of memory
+};
+
+// A line of text for a result other than Made.
+const char* PictureResultText(PictureResult result);
+
+// How the preview's bytes are read.
+enum class PreviewRead {
+  // Many drawings one after another: the thread's buffer is kept from one
+  // drawing to the next (up to kKeptPreviewBytes), and only a preview
+  // larger than it is measured.
+  Reuse,
+  // One drawing: the preview is measured first and read in one go into a
+  // buffer of its size, which is let go of once the picture is decoded.
+  MeasureFirst,
+};
+
+// Reads the preview of the drawing at `path` into the calling thread's
+// buffer, which stays valid until the thread's next call here. Null, with
+// `result` (when given) set to why, when the drawing has no usable preview
+// or the buffer cannot be had. Needs a started toolkit; any thread may call.
+const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
+                                      PictureResult* result = nullptr);
+
+// A drawing's preview as a picture: what the file image's first bytes said
+// it is (also when it did not decode) and its pixels.
+struct DrawingPicture {
+  PictureResult result = PictureResult::NoPreview;
+  PreviewKind kind = PreviewKind::Unknown;
+  RgbPicture picture;  // empty unless result is Made
+
+  // The drawing has a preview (whether it decoded or not).
+  bool listed() const {
+    return result == PictureResult::Made || result == PictureResult::Undecodable;
+  }
+};
+
+// Decodes a preview's file image (see DecodePreview).
+DrawingPicture DecodeDrawingPicture(const std::uint8_t* data, std::uint32_t length);
+
+// ReadThreadPreview, then DecodeDrawingPicture. Throws nothing.
+DrawingPicture LoadDrawingPicture(const std::string& path, PreviewRead how = PreviewRead::Reuse);
+
+}  // namespace pictrove
