@@ -34,6 +34,7 @@ const char* KindText(PreviewKind kind) {
 // A drawing's thumbnail on its way to the file: absent when the drawing has
 // no preview; no picture when the preview cannot be decoded.
 struct Thumbnail {
+  int readError = 0;  // the drawing could not be read
   bool listed = false;
   bool picture = false;
   EncodedThumbnail encoded;
@@ -51,7 +52,10 @@ PreviewImage& ThreadPreviewBuffer() {
 Thumbnail MakeThumbnail(const FoundFile& drawing, int type) {
   Thumbnail thumbnail;
   PreviewImage& image = ThreadPreviewBuffer();
-  if (!ReadPreviewImage(drawing.path, image)) return thumbnail;
+  if (!ReadPreviewImage(drawing.path, image)) {
+    thumbnail.readError = image.readError;
+    return thumbnail;
+  }
   thumbnail.listed = true;
   const RgbPicture picture = DecodePreview(image.data.get(), image.length);
   if (picture.empty()) return thumbnail;
@@ -81,22 +85,38 @@ std::string OutputFor(const FoundFile& drawing, const std::string& outputFolder,
   return output;
 }
 
+// "pictrove: NAME: cannot read (REASON)" for a drawing whose reads failed.
+std::string UnreadableText(const FoundFile& drawing, int error) {
+  return "pictrove: " + EscapeForLine(drawing.name) + ": cannot read (" + SystemErrorText(error) +
+         ")\n";
+}
+
 }  // namespace
 
-BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out) {
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out,
+                         std::ostream& err) {
+  struct Listed {
+    std::optional<PreviewInfo> info;
+    int readError = 0;
+  };
   BatchResult result;
   RunInOrder(
       drawings.size(), threads,
-      [&](std::size_t i) -> std::optional<PreviewInfo> {
+      [&](std::size_t i) -> Listed {
         PreviewImage& image = ThreadPreviewBuffer();
-        if (!ReadPreviewImage(drawings[i].path, image)) return std::nullopt;
-        return ReadPreviewInfo(image.data.get(), image.length);
+        if (!ReadPreviewImage(drawings[i].path, image)) return Listed{std::nullopt, image.readError};
+        return Listed{ReadPreviewInfo(image.data.get(), image.length), 0};
       },
-      [&](std::size_t i, std::optional<PreviewInfo>&& info) {
-        if (!info) return;
+      [&](std::size_t i, Listed&& listed) {
+        if (listed.readError != 0) {
+          err << UnreadableText(drawings[i], listed.readError);
+          ++result.unreadable;
+          return;
+        }
+        if (!listed.info) return;
         ++result.previews;
-        out << EscapeForLine(drawings[i].name) << '\t' << info->width << 'x' << info->height
-            << '\t' << KindText(info->kind) << '\n';
+        out << EscapeForLine(drawings[i].name) << '\t' << listed.info->width << 'x'
+            << listed.info->height << '\t' << KindText(listed.info->kind) << '\n';
       });
   return result;
 }
@@ -113,6 +133,15 @@ BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, int type, int
   RunInOrder(
       drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], type); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
+        if (thumbnail.readError != 0) {
+          ++result.unreadable;
+          const std::string text = UnreadableText(drawings[i], thumbnail.readError);
+          if (options.progress != nullptr) {
+            options.progress->PrintAbove([&] { err << text; });
+          } else {
+            err << text;
+          }
+        }
         if (thumbnail.listed) {
           ++result.previews;
           int folderError = 0;

@@ -4,20 +4,28 @@
 #include "app/core/preview_image.h"
 #include "thumbnailer/downscale.h"
 #include "thumbnailer/fit_size.h"
+#include "toolkit/cached_file.h"
 #include "toolkit/preview.h"
 
 namespace pictrove {
 
 ThumbnailResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
-                                     ThumbnailPicture& thumbnail) {
+                                     ThumbnailPicture& thumbnail, int* readError) {
   thumbnail = ThumbnailPicture();
   // Measured first, so that the preview is read in one go into a buffer of
   // its size (the toolkit hands out none above 16 MiB).
+  CachedFileClearReadError();
   const std::uint32_t stated = PreviewImageSize(path.c_str());
-  if (stated == 0) return ThumbnailResult::NoPreview;
+  if (stated == 0) {
+    if (readError != nullptr) *readError = CachedFileReadError();
+    return CachedFileReadError() != 0 ? ThumbnailResult::Unreadable : ThumbnailResult::NoPreview;
+  }
   PreviewImage image;
   if (!image.Reserve(stated)) return ThumbnailResult::NoMemory;
-  if (!ReadPreviewImage(path, image)) return ThumbnailResult::NoPreview;
+  if (!ReadPreviewImage(path, image)) {
+    if (readError != nullptr) *readError = image.readError;
+    return image.readError != 0 ? ThumbnailResult::Unreadable : ThumbnailResult::NoPreview;
+  }
   RgbPicture picture = DecodePreview(image.data.get(), image.length);
   // Freed before scaling: the thumbnail's rows and the PNG encoder's state
   // then reuse memory the process has touched already (see main).
@@ -39,6 +47,7 @@ const char* ThumbnailResultText(ThumbnailResult result) {
     case ThumbnailResult::NoPreview: return "no usable preview picture in the drawing";
     case ThumbnailResult::Undecodable: return "the preview picture cannot be decoded";
     case ThumbnailResult::NoMemory: return "out of memory";
+    case ThumbnailResult::Unreadable: return "the drawing cannot be read";
   }
   return "unknown result";
 }

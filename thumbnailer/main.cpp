@@ -9,12 +9,14 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "app/core/toolkit_session.h"
+#include "app/critical_error.h"
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 #include "thumbnailer/thumbnailer_options.h"
@@ -33,11 +35,14 @@ int Thumbnail(const ThumbnailerOptions& options) {
                 << ErrorText(toolkit.error()) << " (" << toolkit.error() << ")\n";
       return ThumbnailerOptions::kExitToolkitFailed;
     }
+    int readError = 0;
     const pictrove::ThumbnailResult result =
-        pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail);
+        pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail, &readError);
     if (result != pictrove::ThumbnailResult::Made) {
       std::cerr << "pictrove-thumbnailer: " << options.input << ": "
-                << pictrove::ThumbnailResultText(result) << '\n';
+                << pictrove::ThumbnailResultText(result);
+      if (readError != 0) std::cerr << " (" << std::strerror(readError) << ')';
+      std::cerr << '\n';
       return ThumbnailerOptions::kExitNoThumbnail;
     }
   }
@@ -69,6 +74,8 @@ void KeepFreedMemory() {
 
 int main(int argc, char** argv) {
   KeepFreedMemory();
+  // A drawing that cannot be read is no thumbnail, told on standard error.
+  FailUnreadableFiles(true);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const ThumbnailerOptions options = pictrove::ParseThumbnailerOptions(arguments);
   switch (options.mode) {
