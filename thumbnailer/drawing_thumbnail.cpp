@@ -6,13 +6,14 @@
 namespace pictrove {
 
 PictureResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
-                                   ThumbnailPicture& thumbnail) {
+                                   ThumbnailPicture& thumbnail, int* readError) {
   thumbnail = ThumbnailPicture();
   // One drawing per run: its preview is measured and read in one go, and
   // its bytes are freed before scaling, so that the thumbnail's rows and the
   // PNG encoder's state reuse memory the process has touched already (see
   // main).
   DrawingPicture preview = LoadDrawingPicture(path, PreviewRead::MeasureFirst);
+  if (readError != nullptr) *readError = preview.readError;
   if (preview.result != PictureResult::Made) return preview.result;
   RgbPicture& picture = preview.picture;
 

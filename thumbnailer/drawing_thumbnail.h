@@ -12,8 +12,9 @@ namespace pictrove {
 // Reads the preview of the drawing at `path` (see LoadDrawingPicture),
 // decodes it (alpha composed over white) and scales it down to fit in
 // size x size. Needs a started ToolkitSession. `thumbnail` is empty unless
-// the result is Made.
+// the result is Made; `readError`, when given, holds the system's reason
+// for an Unreadable drawing.
 PictureResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size,
-                                   ThumbnailPicture& thumbnail);
+                                   ThumbnailPicture& thumbnail, int* readError = nullptr);
 
 }  // namespace pictrove

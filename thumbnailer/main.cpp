@@ -9,12 +9,14 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "app/core/toolkit_session.h"
+#include "app/host/critical_error.h"
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 #include "thumbnailer/thumbnailer_options.h"
@@ -32,11 +34,14 @@ int Thumbnail(const ThumbnailerOptions& options) {
                 << '\n';
       return ThumbnailerOptions::kExitToolkitFailed;
     }
+    int readError = 0;
     const pictrove::PictureResult result =
-        pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail);
+        pictrove::MakeDrawingThumbnail(options.input, options.size, thumbnail, &readError);
     if (result != pictrove::PictureResult::Made) {
       std::cerr << "pictrove-thumbnailer: " << options.input << ": "
-                << pictrove::PictureResultText(result) << '\n';
+                << pictrove::PictureResultText(result);
+      if (readError != 0) std::cerr << " (" << std::strerror(readError) << ')';
+      std::cerr << '\n';
       return ThumbnailerOptions::kExitNoThumbnail;
     }
   }
@@ -68,6 +73,8 @@ void KeepFreedMemory() {
 
 int main(int argc, char** argv) {
   KeepFreedMemory();
+  // A drawing that cannot be read is no thumbnail, told on standard error.
+  FailUnreadableFiles(true);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const ThumbnailerOptions options = pictrove::ParseThumbnailerOptions(arguments);
   switch (options.mode) {

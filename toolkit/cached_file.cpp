@@ -55,15 +55,23 @@ int ChooseSlotToReplace(CachedFile* file) {
   return oldest;
 }
 
+// The reason for the last read this thread gave up.
+thread_local int tReadError = 0;
+
 // Reads up to one block at `position`, retrying for as long as the host's
-// critical-error function returns from a failed read.
+// critical-error function asks for it after a failed read; a read it gives
+// up reads as the end of the file.
 std::uint16_t ReadBlock(CachedFile* file, std::uint8_t* buffer, std::int32_t position) {
   if (position < 0 || position > kLastBlockPosition) return 0;
   for (;;) {
     const ssize_t got = pread(file->descriptor, buffer, kCachedBlockBytes, position);
     if (got >= 0) return static_cast<std::uint16_t>(got);
     if (errno == EINTR) continue;
-    ToolkitCriticalError(kCriticalFileRead);
+    const int reason = errno;
+    if (ToolkitCriticalError(kCriticalFileRead) == kGiveUpRead) {
+      tReadError = reason;
+      return 0;
+    }
   }
 }
 
@@ -269,3 +277,7 @@ char* CachedFileGetLine(char* buffer, std::size_t capacity, CachedFile* file) {
   }
   return end;
 }
+
+int CachedFileReadError() { return tReadError; }
+
+void CachedFileClearReadError() { tReadError = 0; }

@@ -68,3 +68,10 @@ std::int32_t CachedFileTell(const CachedFile* file);
 // The file's length according to the operating system; -1 when unknown.
 std::int64_t CachedFileLength(const CachedFile* file);
 std::int16_t CachedFileAtEnd(const CachedFile* file);
+
+// The system's reason (an errno value) for the last read that this thread
+// gave up (see kGiveUpRead), 0 when none was given up since the last
+// CachedFileClearReadError. A drawing whose read was given up is a drawing
+// that cannot be read, not one without a preview.
+int CachedFileReadError();
+void CachedFileClearReadError();

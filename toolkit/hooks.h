@@ -41,8 +41,11 @@ struct InitDataHooks {
 };
 
 // Conditions the toolkit cannot recover from by itself. The handler does not
-// return for the fatal codes 2, 4, 5 and 6; for 1 it returns only when the
-// read is to be retried; for 3 it returns 1 to retry and 0 to give up.
+// return for the fatal codes 2, 4, 5 and 6; for 1 it returns 0 to have the
+// read retried, or kGiveUpRead to give that read up (the block-cached file
+// then reads it as the end of the file and keeps the system's reason for
+// the calling thread: CachedFileReadError); for 3 it returns 1 to retry and
+// 0 to give up.
 enum CriticalErrorCode : std::int16_t {
   kCriticalFileRead = 1,      // an operating-system read failed
   kCriticalFatal = 2,         // memory exhausted or another fatal error
@@ -51,6 +54,9 @@ enum CriticalErrorCode : std::int16_t {
   kCriticalBufferOverrun = 5,
   kCriticalBadData = 6,
 };
+
+// The answer to kCriticalFileRead that gives the failed read up.
+constexpr std::int16_t kGiveUpRead = 1;
 
 // Setters store their argument without any check: install valid functions.
 void SetInitOpenHook(InitOpenHook hook);

@@ -33,6 +33,7 @@ const char* KindText(PreviewKind kind) {
 // A drawing's thumbnail on its way to the file: absent when the drawing has
 // no preview; no picture when the preview cannot be decoded.
 struct Thumbnail {
+  int readError = 0;  // the drawing could not be read
   bool listed = false;
   bool picture = false;
   EncodedThumbnail encoded;
@@ -43,6 +44,7 @@ struct Thumbnail {
 Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format) {
   Thumbnail thumbnail;
   const DrawingPicture preview = LoadDrawingPicture(drawing.path);
+  thumbnail.readError = preview.readError;
   thumbnail.listed = preview.listed();
   if (preview.result != PictureResult::Made) return thumbnail;
   const std::unique_ptr<ThumbnailPixels> canvas(new (std::nothrow) ThumbnailPixels);
@@ -71,22 +73,40 @@ std::string OutputFor(const FoundFile& drawing, const std::string& outputFolder,
   return output;
 }
 
+// "pictrove: NAME: cannot read (REASON)" for a drawing whose reads failed.
+std::string UnreadableText(const FoundFile& drawing, int error) {
+  return "pictrove: " + EscapeForLine(drawing.name) + ": cannot read (" + SystemErrorText(error) +
+         ")\n";
+}
+
 }  // namespace
 
-BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out) {
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out,
+                         std::ostream& err) {
+  struct Listed {
+    std::optional<PreviewInfo> info;
+    int readError = 0;
+  };
   BatchResult result;
   RunInOrder(
       drawings.size(), threads,
-      [&](std::size_t i) -> std::optional<PreviewInfo> {
-        const PreviewImage* image = ReadThreadPreview(drawings[i].path, PreviewRead::Reuse);
-        if (image == nullptr) return std::nullopt;
-        return ReadPreviewInfo(image->data.get(), image->length);
+      [&](std::size_t i) -> Listed {
+        int readError = 0;
+        const PreviewImage* image =
+            ReadThreadPreview(drawings[i].path, PreviewRead::Reuse, nullptr, &readError);
+        if (image == nullptr) return Listed{std::nullopt, readError};
+        return Listed{ReadPreviewInfo(image->data.get(), image->length), 0};
       },
-      [&](std::size_t i, std::optional<PreviewInfo>&& info) {
-        if (!info) return;
+      [&](std::size_t i, Listed&& listed) {
+        if (listed.readError != 0) {
+          err << UnreadableText(drawings[i], listed.readError);
+          ++result.unreadable;
+          return;
+        }
+        if (!listed.info) return;
         ++result.previews;
-        out << EscapeForLine(drawings[i].name) << '\t' << info->width << 'x' << info->height
-            << '\t' << KindText(info->kind) << '\n';
+        out << EscapeForLine(drawings[i].name) << '\t' << listed.info->width << 'x'
+            << listed.info->height << '\t' << KindText(listed.info->kind) << '\n';
       });
   return result;
 }
@@ -102,6 +122,15 @@ BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat 
   RunInOrder(
       drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], format); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
+        if (thumbnail.readError != 0) {
+          ++result.unreadable;
+          const std::string text = UnreadableText(drawings[i], thumbnail.readError);
+          if (options.progress != nullptr) {
+            options.progress->PrintAbove([&] { err << text; });
+          } else {
+            err << text;
+          }
+        }
         if (thumbnail.listed) {
           ++result.previews;
           int folderError = 0;

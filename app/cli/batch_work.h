@@ -19,11 +19,15 @@ class ProgressLine;
 struct BatchResult {
   std::size_t previews = 0;  // drawings that have a preview
   std::size_t failed = 0;    // of those, how many were not saved
+  std::size_t unreadable = 0;  // drawings whose reads failed (reported as such)
 };
 
 // One line per drawing with a preview: name, tab, the preview's width x
-// height as its header states, tab, BMP or PNG ("-" when neither).
-BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out);
+// height as its header states, tab, BMP or PNG ("-" when neither). A
+// drawing that cannot be read is named on `err` with the system's reason,
+// and the others are listed all the same.
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out,
+                         std::ostream& err);
 
 struct ExportOptions {
   // Where the images go: "" beside each drawing; otherwise this folder,
@@ -38,8 +42,10 @@ struct ExportOptions {
   bool outputOnTerminal = false;
 };
 
-// Saves every preview's thumbnail in `format`: the path of each
-// written file to `out`, "path: reason" for each failure to `err`.
+// Saves every preview's thumbnail in `format`: the path of each written
+// file to `out`, "path: reason" for each failure to `err`, and
+// "pictrove: NAME: cannot read (REASON)" for each drawing that cannot be
+// read.
 BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options = {});
 

@@ -1,5 +1,7 @@
 #include "app/cli/command_line.h"
 
+#include "app/host/critical_error.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
@@ -112,6 +114,15 @@ class StderrMessageBoxes {
   ~StderrMessageBoxes() { SetMessageBoxHandler(nullptr); }
   StderrMessageBoxes(const StderrMessageBoxes&) = delete;
   StderrMessageBoxes& operator=(const StderrMessageBoxes&) = delete;
+};
+
+// Failed reads give up the drawing being read while the command runs.
+class UnreadableFilesFail {
+ public:
+  UnreadableFilesFail() { FailUnreadableFiles(true); }
+  ~UnreadableFilesFail() { FailUnreadableFiles(false); }
+  UnreadableFilesFail(const UnreadableFilesFail&) = delete;
+  UnreadableFilesFail& operator=(const UnreadableFilesFail&) = delete;
 };
 
 // "pictrove: PATH: reason" for a path the work cannot use.
@@ -307,6 +318,9 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
     return kExitUsage;
   }
   StderrMessageBoxes messageBoxes(err);
+  // Nobody is there to answer Retry: a drawing that cannot be read fails on
+  // its own, and the others are still listed or saved.
+  const UnreadableFilesFail unreadableFilesFail;
   const ToolkitSession toolkit;
   if (!toolkit.started()) {
     err << ToolkitStartFailureText(toolkit.error()) << '\n';
@@ -335,7 +349,7 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
                    : FindDrawingFiles(folder_);
     const int threads = WorkerThreads();
     if (mode_ == Mode::List) {
-      result = ListPreviews(drawings, threads, out);
+      result = ListPreviews(drawings, threads, out, err);
     } else {
       ExportOptions options;
       options.outputFolder = outputFolder_;
@@ -351,11 +365,11 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
     return kExitSomeFailed;
   }
   out.flush();
-  if (result.previews == 0) {
+  if (result.previews == 0 && result.unreadable == 0) {
     err << FormatText(LoadAppString(IDS_NO_PREVIEWS).c_str(), folder_.c_str()) << '\n';
     return kExitNothingFound;
   }
-  return result.failed == 0 ? kExitOk : kExitSomeFailed;
+  return result.failed == 0 && result.unreadable == 0 ? kExitOk : kExitSomeFailed;
 }
 
 }  // namespace pictrove

@@ -1,6 +1,7 @@
 #include "app/core/drawing_picture.h"
 
 #include "app/core/decode_preview.h"
+#include "toolkit/cached_file.h"
 #include "toolkit/preview.h"
 
 namespace pictrove {
@@ -20,22 +21,28 @@ const char* PictureResultText(PictureResult result) {
     case PictureResult::NoPreview: return "no usable preview picture in the drawing";
     case PictureResult::Undecodable: return "the preview picture cannot be decoded";
     case PictureResult::NoMemory: return "out of memory";
+    case PictureResult::Unreadable: return "the drawing cannot be read";
   }
   return "unknown result";
 }
 
 const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
-                                      PictureResult* result) {
+                                      PictureResult* result, int* readError) {
   PictureResult ignored = PictureResult::NoPreview;
   PictureResult& why = result != nullptr ? *result : ignored;
+  int ignoredError = 0;
+  int& reason = readError != nullptr ? *readError : ignoredError;
+  reason = 0;
   PreviewImage& image = ThreadBuffer();
   image.Trim(kKeptPreviewBytes);
   if (how == PreviewRead::MeasureFirst) {
     // Measured first, so that the preview is read in one go into a buffer
     // of its size (the toolkit hands out none above 16 MiB).
+    CachedFileClearReadError();
     const std::uint32_t stated = PreviewImageSize(path.c_str());
     if (stated == 0) {
-      why = PictureResult::NoPreview;
+      reason = CachedFileReadError();
+      why = reason != 0 ? PictureResult::Unreadable : PictureResult::NoPreview;
       return nullptr;
     }
     if (!image.Reserve(stated)) {
@@ -44,7 +51,8 @@ const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
     }
   }
   if (!ReadPreviewImage(path, image)) {
-    why = PictureResult::NoPreview;
+    reason = image.readError;
+    why = reason != 0 ? PictureResult::Unreadable : PictureResult::NoPreview;
     return nullptr;
   }
   why = PictureResult::Made;
@@ -62,7 +70,7 @@ DrawingPicture DecodeDrawingPicture(const std::uint8_t* data, std::uint32_t leng
 
 DrawingPicture LoadDrawingPicture(const std::string& path, PreviewRead how) {
   DrawingPicture out;
-  const PreviewImage* image = ReadThreadPreview(path, how, &out.result);
+  const PreviewImage* image = ReadThreadPreview(path, how, &out.result, &out.readError);
   if (image == nullptr) return out;
   out = DecodeDrawingPicture(image->data.get(), image->length);
   // A buffer measured for one drawing is let go of before the caller goes

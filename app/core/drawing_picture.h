@@ -17,6 +17,7 @@ enum class PictureResult {
   NoPreview,    // no usable preview: none, not a drawing, unreadable, cut short
   Undecodable,  // the preview is neither a BMP nor a PNG picture the decoders take
   NoMemory,     // reading or scaling ran out of memory
+  Unreadable,   // reading the drawing failed (a bad sector, a dropped share)
 };
 
 // A line of text for a result other than Made.
@@ -35,10 +36,11 @@ enum class PreviewRead {
 
 // Reads the preview of the drawing at `path` into the calling thread's
 // buffer, which stays valid until the thread's next call here. Null, with
-// `result` (when given) set to why, when the drawing has no usable preview
+// `result` (when given) set to why, when the drawing has no usable preview,
+// cannot be read (then `readError`, when given, holds the system's reason)
 // or the buffer cannot be had. Needs a started toolkit; any thread may call.
 const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
-                                      PictureResult* result = nullptr);
+                                      PictureResult* result = nullptr, int* readError = nullptr);
 
 // A drawing's preview as a picture: what the file image's first bytes said
 // it is (also when it did not decode) and its pixels.
@@ -46,6 +48,7 @@ struct DrawingPicture {
   PictureResult result = PictureResult::NoPreview;
   PreviewKind kind = PreviewKind::Unknown;
   RgbPicture picture;  // empty unless result is Made
+  int readError = 0;   // the system's reason when the result is Unreadable
 
   // The drawing has a preview (whether it decoded or not).
   bool listed() const {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "toolkit/cached_file.h"
 #include "toolkit/messages.h"
 #include "toolkit/preview.h"
 
@@ -47,7 +48,9 @@ bool PreviewImage::Reserve(std::uint32_t bytes) {
   return data != nullptr;
 }
 
-bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
+namespace {
+
+bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
   image.length = 0;
   image.kind = PreviewKind::Unknown;
   if (image.capacity == 0) {
@@ -73,6 +76,19 @@ bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
   // skipped: its buffer holds nothing to decode.
   if (ExtractPreviewImage(path.c_str(), image.data.get(), size, &length) == 0) return false;
   return Keep(image, length);
+}
+
+}  // namespace
+
+bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
+  // Only this read's failures count: the reason is kept per thread.
+  CachedFileClearReadError();
+  // A preview with a block that could not be read is not the drawing's
+  // preview, even where the extraction came through.
+  const bool read = ReadPreviewBytes(path, image) && CachedFileReadError() == 0;
+  image.readError = read ? 0 : CachedFileReadError();
+  if (!read) image.length = 0;
+  return read;
 }
 
 }  // namespace pictrove

@@ -22,6 +22,10 @@ struct PreviewImage {
   std::uint32_t capacity = 0;  // bytes allocated at data
   std::uint32_t length = 0;    // bytes of data that hold the image
   PreviewKind kind = PreviewKind::Unknown;
+  // The system's reason (an errno value) when the last read failed because
+  // the drawing could not be read (a bad sector, a share that dropped); 0
+  // when it was read, or has no usable preview.
+  int readError = 0;
 
   // Lets go of a buffer larger than `keep` bytes.
   void Trim(std::uint32_t keep);
@@ -39,7 +43,9 @@ constexpr std::uint32_t kKeptPreviewBytes = 1024 * 1024;
 // Most drawings are opened once: the preview is read straight into the
 // buffer, and only one larger than the buffer is measured first. False,
 // with the length 0, when the drawing has no usable preview, cannot be
-// read, changed between measuring and reading, or the buffer cannot be had.
+// read, changed between measuring and reading, or the buffer cannot be had;
+// a failed read of the file also sets readError (in programs that give
+// failed reads up: see FailUnreadableFiles).
 bool ReadPreviewImage(const std::string& path, PreviewImage& image);
 
 }  // namespace pictrove

@@ -1,5 +1,6 @@
 #include "app/host/critical_error.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "platform/message_box.h"
@@ -10,6 +11,8 @@
 // paths allocates or throws: texts are composed in a fixed buffer on the
 // stack and shown through the message box call that needs no memory.
 namespace {
+
+std::atomic<bool> gFailUnreadableFiles{false};
 
 constexpr UINT kAskRetry = MB_RETRYCANCEL | MB_ICONEXCLAMATION;  // 53
 constexpr UINT kTellOnly = MB_OK | MB_ICONEXCLAMATION;           // 48
@@ -29,9 +32,12 @@ void FatalText(char (&text)[kTextCapacity]) noexcept {
 
 }  // namespace
 
+void FailUnreadableFiles(bool fail) { gFailUnreadableFiles.store(fail, std::memory_order_relaxed); }
+
 std::int16_t ToolkitCriticalError(std::int16_t code) {
   switch (code) {
     case kCriticalFileRead:
+      if (gFailUnreadableFiles.load(std::memory_order_relaxed)) return kGiveUpRead;
       if (AfxMessageBoxNoThrow("Critical error: File read", kAskRetry) == IDRETRY) return 0;
       ExitProcess(1);
     case kCriticalFatal: {

@@ -14,6 +14,16 @@
 //
 // The process ends at once: the dialog's own shutdown does not run.
 // ToolkitCriticalError itself is declared with the toolkit's hooks.
+//
+// Programs with nobody to ask (the command line, the thumbnailer) answer a
+// failed read without a box: FailUnreadableFiles(true) makes code 1 give the
+// read up (kGiveUpRead), so that the drawing being read fails on its own and
+// the work goes on with the next one.
 #pragma once
 
 #include "toolkit/hooks.h"
+
+// Whether a failed read gives up that read (true) or asks the user with the
+// Retry/Cancel box (false, the default). Process-wide; set it before the
+// work starts.
+void FailUnreadableFiles(bool fail);

@@ -151,6 +151,41 @@ TEST_F(ProgramTest, RunScriptWithoutADisplayListsAndExportsTheSamples) {
   }
 }
 
+// Every read of b.dwg fails (a bad sector, a dropped share): that drawing
+// alone fails, named with the system's reason; the others are listed and
+// saved, and the exit code tells that something was not done. The
+// thumbnailer refuses it and writes nothing.
+TEST_F(ProgramTest, AnUnreadableDrawingFailsAloneAndTheOthersAreDone) {
+  drawings.write("a.dwg", BmpDrawing(40, 30, 0x808080));
+  drawings.write("b.dwg", BmpDrawing(40, 30, 0x808080));
+  drawings.write("c.dwg", PngDrawing(20, 10, 0x808080));
+  Environment session = Session();
+  session["LD_PRELOAD"] = PICTROVE_FAIL_READS_SHIM;
+  session["PICTROVE_FAIL_READS"] = "/b.dwg";
+  session["ASAN_OPTIONS"] = "verify_asan_link_order=0";
+  const std::string unreadable = "pictrove: b.dwg: cannot read (Input/output error)\n";
+
+  const ProcessResult list = RunProgram(kProgram, {"--list", drawings.path()}, session);
+  EXPECT_EQ(list.exitCode, 1);
+  EXPECT_EQ(list.out, "a.dwg\t40x30\tBMP\nc.dwg\t20x10\tPNG\n");
+  EXPECT_EQ(list.err, unreadable);
+
+  const ProcessResult exported =
+      RunProgram(kProgram, {"--export", drawings.path(), "-f", "PNG"}, session);
+  EXPECT_EQ(exported.exitCode, 1);
+  EXPECT_EQ(exported.out, drawings.file("a.PNG") + "\n" + drawings.file("c.PNG") + "\n");
+  EXPECT_EQ(exported.err, unreadable);
+  struct stat st {};
+  EXPECT_NE(stat(drawings.file("b.PNG").c_str(), &st), 0);
+
+  const ProcessResult thumbnail = RunProgram(
+      PICTROVE_THUMBNAILER, {drawings.file("b.dwg"), drawings.file("b-thumb.png")}, session);
+  EXPECT_EQ(thumbnail.exitCode, 1);
+  EXPECT_NE(thumbnail.err.find("cannot be read (Input/output error)"), std::string::npos)
+      << thumbnail.err;
+  EXPECT_NE(stat(drawings.file("b-thumb.png").c_str(), &st), 0);
+}
+
 TEST_F(ProgramTest, RealDrawingsListWithTheirPreviewSizes) {
   const std::string real = testsupport::realDrawingsDir();
   if (real.empty()) GTEST_SKIP() << "no real drawings";

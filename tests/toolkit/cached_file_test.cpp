@@ -14,6 +14,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/toolkit/toolkit_test_support.h"
+#include "app/host/critical_error.h"
 #include "toolkit/cached_file.h"
 
 using testsupport::TempDir;
@@ -274,6 +275,28 @@ TEST_F(CachedFileTest, AFailedReadIsRetriedWhenTheUserChoosesRetry) {
   SetMessageBoxHandler(nullptr);
   EXPECT_EQ(boxes, 2);
   EXPECT_EQ(CachedFileGetByte(file), content[10000]);
+  CachedFileClose(file);
+}
+
+// Where nobody is asked (the command line, the thumbnailer), a failed read
+// is given up at once: the block reads as the end of the file and the
+// reason stays with the thread until it is cleared.
+TEST_F(CachedFileTest, AFailedReadIsGivenUpWhereNobodyIsAsked) {
+  const auto content = patternBytes(20000);
+  CachedFile* file = open(content);
+  ASSERT_NE(file, nullptr);
+  BrokenDescriptor broken(file, dir_.path());
+  ScriptedMessageBoxes boxes;
+  FailUnreadableFiles(true);
+  CachedFileClearReadError();
+  CachedFileSeek(file, 10000, 0);
+  EXPECT_EQ(CachedFileGetByte(file), 0);
+  EXPECT_EQ(CachedFileAtEnd(file), 1);
+  FailUnreadableFiles(false);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(CachedFileReadError(), EISDIR);
+  CachedFileClearReadError();
+  EXPECT_EQ(CachedFileReadError(), 0);
   CachedFileClose(file);
 }
 
