@@ -5,6 +5,7 @@
 
 #include "toolkit/bitmap_file_header.h"
 #include "toolkit/cached_file.h"
+#include "toolkit/cached_file_direct.h"
 #include "toolkit/context.h"
 #include "toolkit/error_numbers.h"
 #include "toolkit/host_functions.h"
@@ -28,7 +29,8 @@ PreviewSource FindPreview(CachedFile* file) {
 // Moves the preview's data from the file into out, in pieces of at most
 // kTransferBytes through `transfer`; a BMP gets its pixel-data offset from
 // the first piece. False when the data is cut short.
-bool CopyPreview(CachedFile* file, const PreviewSource& source, std::uint8_t* transfer, std::uint8_t* out) {
+bool CopyPreviewByBlocks(CachedFile* file, const PreviewSource& source, std::uint8_t* transfer,
+                         std::uint8_t* out) {
   CachedFileSeek(file, source.start, 0);
   std::size_t written = source.format == kPreviewBitmap ? kBitmapFileHeaderBytes : 0;
   auto remaining = static_cast<std::size_t>(source.size);
@@ -41,6 +43,23 @@ bool CopyPreview(CachedFile* file, const PreviewSource& source, std::uint8_t* tr
     std::memcpy(out + written, transfer, piece);
     written += piece;
     remaining -= piece;
+  }
+  return true;
+}
+
+// The same bytes in one request straight into out, so that a preview costs
+// one round trip to the storage instead of one per cache block. The range
+// lies inside the file as it was measured (ChoosePreview); a file that has
+// shrunk since delivers fewer bytes and fails like a short block read.
+bool CopyPreview(CachedFile* file, const PreviewSource& source, std::uint8_t* transfer, std::uint8_t* out) {
+  const auto bytes = static_cast<std::size_t>(source.size);
+  if (static_cast<std::int64_t>(source.start) + source.size > kCachedFileDirectLimit) {
+    return CopyPreviewByBlocks(file, source, transfer, out);
+  }
+  std::uint8_t* data = out + (source.format == kPreviewBitmap ? kBitmapFileHeaderBytes : 0);
+  if (CachedFileReadDirect(file, source.start, data, bytes) < bytes) return false;
+  if (source.format == kPreviewBitmap) {
+    WritePixelDataOffset(out, PixelDataOffset(data, std::min(bytes, kTransferBytes)));
   }
   return true;
 }

@@ -197,7 +197,8 @@ TEST_F(PreviewTest, PixelDataOffsetFollowsTheHeaderAndColourTable) {
 }
 
 TEST_F(PreviewTest, LargeBitmapsAreCopiedWhole) {
-  for (std::size_t bytes : {std::size_t{8192}, std::size_t{8193}, std::size_t{3 * 8192}, std::size_t{70000}}) {
+  for (std::size_t bytes : {std::size_t{8192}, std::size_t{8193}, std::size_t{3 * 8192}, std::size_t{70000},
+                            std::size_t{40 * 8192 + 77}}) {
     const Bytes dib = dibOfSize(bytes, 0);
     const std::string path = write(dwgWithDib("AC1024", dib));
     EXPECT_EQ(PreviewImageSize(path.c_str()), bytes + 14) << bytes;
@@ -210,7 +211,7 @@ TEST_F(PreviewTest, LargeBitmapsAreCopiedWhole) {
 }
 
 TEST_F(PreviewTest, APngOnlyPreviewIsHandedOutUnchanged) {
-  const Bytes png = fakePng(9000);
+  const Bytes png = fakePng(5 * 8192 + 9);
   const std::string path = write(dwgWithPng("AC1032", png));
   EXPECT_EQ(PreviewImageSize(path.c_str()), png.size());
   const Extraction got = extract(path);
@@ -246,6 +247,7 @@ TEST_F(PreviewTest, HostileEntriesAreNoPreview) {
       {2, INT32_MIN, 100, "most negative start"},
       {2, dataAt, 39, "shorter than the information header"},
       {2, dataAt, 3801, "ends one byte past the end"},
+      {2, dataAt, 5 * 8192, "several blocks, running past the end"},
       {2, 4000, 1, "starts at the end"},
       {2, dataAt, INT32_MAX, "huge size"},
       {2, INT32_MAX, INT32_MAX, "start and size overflow together"},
