@@ -23,7 +23,8 @@ std::uint32_t ImageBytes(const PreviewSource& source) {
 PreviewSource FindPreview(CachedFile* file) {
   PreviewDirectory directory;
   ReadPreviewDirectory(file, &directory);
-  return ChoosePreview(directory, CachedFileLength(file));
+  const std::int64_t length = directory.fileLength >= 0 ? directory.fileLength : CachedFileLength(file);
+  return ChoosePreview(directory, length);
 }
 
 // Moves the preview's data from the file into out, in pieces of at most

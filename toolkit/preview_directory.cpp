@@ -80,6 +80,7 @@ int DrawingVersionIndex(const char version[6]) {
 void ReadPreviewDirectory(CachedFile* file, PreviewDirectory* directory) {
   *directory = PreviewDirectory{};
   directory->versionIndex = -1;
+  directory->fileLength = -1;
   char header[kVersionHeaderBytes];
   CachedFileSeek(file, 0, 0);
   if (!ReadBytes(file, header, sizeof header)) return;
@@ -89,6 +90,7 @@ void ReadPreviewDirectory(CachedFile* file, PreviewDirectory* directory) {
   std::int32_t locator = 0;
   if (!ReadInt32(file, &locator)) return;
   const std::int64_t length = CachedFileLength(file);
+  directory->fileLength = length;
   if (locator < 0 || locator > length || kDirectoryFixedBytes > length - locator) return;
   if (locator > INT32_MAX - kDirectoryFixedBytes) return;  // beyond 32-bit positions
   CachedFileSeek(file, static_cast<std::int32_t>(locator + kSentinelBytes), 0);

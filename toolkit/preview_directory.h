@@ -45,6 +45,10 @@ struct PreviewDirectory {
   PreviewEntryRef bitmap;    // code 2
   PreviewEntryRef metafile;  // code 3
   PreviewEntryRef png;       // code 6
+  // The file's length as the walk measured it, so that a caller need not
+  // ask the system again (a stat is a round trip on a share); -1 when the
+  // walk ended before measuring.
+  std::int64_t fileLength;
 };
 
 // Reads the version and, for versions with a preview section, the
