@@ -124,6 +124,7 @@ CachedFile* CachedFileOpen(const char* path) {
   }
   std::memset(file, 0, sizeof(CachedFile));
   file->descriptor = descriptor;
+  file->openedLength = info.st_size;
   file->currentSlot = -1;
   for (CachedFileSlot& slot : file->slots) {
     slot.buffer = nullptr;
@@ -195,6 +196,8 @@ std::int64_t CachedFileLength(const CachedFile* file) {
 }
 
 std::int16_t CachedFileAtEnd(const CachedFile* file) { return file->atEnd; }
+
+std::int64_t CachedFileOpenedLength(const CachedFile* file) { return file->openedLength; }
 
 int CachedFileGetByte(CachedFile* file) {
   StampCurrentSlot(file);

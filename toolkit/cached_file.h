@@ -36,6 +36,7 @@ struct CachedFile {
   std::int16_t atEnd;
   std::int16_t currentSlot;       // slot of the current block; -1 when none
   CachedFileSlot slots[kCachedFileSlotRecords];
+  std::int64_t openedLength;      // the file's length when it was opened
 };
 
 // Opens a regular file and loads its first block. Null when the path cannot
@@ -68,6 +69,11 @@ std::int32_t CachedFileTell(const CachedFile* file);
 // The file's length according to the operating system; -1 when unknown.
 std::int64_t CachedFileLength(const CachedFile* file);
 std::int16_t CachedFileAtEnd(const CachedFile* file);
+// The file's length as it was when opened, from the same system call that
+// checked its type: no further round trip to the storage. A reader that
+// bounds its reads by it still meets the end of the data if the file has
+// shrunk since.
+std::int64_t CachedFileOpenedLength(const CachedFile* file);
 
 // The system's reason (an errno value) for the last read that this thread
 // gave up (see kGiveUpRead), 0 when none was given up since the last

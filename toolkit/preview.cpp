@@ -23,7 +23,7 @@ std::uint32_t ImageBytes(const PreviewSource& source) {
 PreviewSource FindPreview(CachedFile* file) {
   PreviewDirectory directory;
   ReadPreviewDirectory(file, &directory);
-  const std::int64_t length = directory.fileLength >= 0 ? directory.fileLength : CachedFileLength(file);
+  const std::int64_t length = directory.fileLength >= 0 ? directory.fileLength : CachedFileOpenedLength(file);
   return ChoosePreview(directory, length);
 }
 

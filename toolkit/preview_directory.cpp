@@ -89,7 +89,7 @@ void ReadPreviewDirectory(CachedFile* file, PreviewDirectory* directory) {
 
   std::int32_t locator = 0;
   if (!ReadInt32(file, &locator)) return;
-  const std::int64_t length = CachedFileLength(file);
+  const std::int64_t length = CachedFileOpenedLength(file);
   directory->fileLength = length;
   if (locator < 0 || locator > length || kDirectoryFixedBytes > length - locator) return;
   if (locator > INT32_MAX - kDirectoryFixedBytes) return;  // beyond 32-bit positions

@@ -45,9 +45,8 @@ struct PreviewDirectory {
   PreviewEntryRef bitmap;    // code 2
   PreviewEntryRef metafile;  // code 3
   PreviewEntryRef png;       // code 6
-  // The file's length as the walk measured it, so that a caller need not
-  // ask the system again (a stat is a round trip on a share); -1 when the
-  // walk ended before measuring.
+  // The file's length that the walk checked against (as it was opened), so
+  // that a caller checks against the same; -1 when the walk ended before.
   std::int64_t fileLength;
 };
 
