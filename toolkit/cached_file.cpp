@@ -284,3 +284,5 @@ char* CachedFileGetLine(char* buffer, std::size_t capacity, CachedFile* file) {
 int CachedFileReadError() { return tReadError; }
 
 void CachedFileClearReadError() { tReadError = 0; }
+
+void CachedFileRecordReadError(int error) { tReadError = error; }

@@ -81,3 +81,6 @@ std::int64_t CachedFileOpenedLength(const CachedFile* file);
 // that cannot be read, not one without a preview.
 int CachedFileReadError();
 void CachedFileClearReadError();
+// Keeps `error` as the reason of a read this thread gave up, for the
+// toolkit's readers that go around the block cache.
+void CachedFileRecordReadError(int error);

@@ -10,14 +10,19 @@ namespace {
 
 // One operating-system read of up to `bytes` at `position`, with the block
 // load's failure handling: a failed read goes to the host's critical-error
-// function with code 1 and is tried again for as long as that returns.
+// function with code 1 and is tried again while it asks for that; a read it
+// gives up reads as the end of the file, its reason kept for the thread.
 // Returns the bytes read; 0 at the end of the file.
 std::size_t ReadOnce(int descriptor, std::uint8_t* destination, std::size_t bytes, std::int64_t position) {
   for (;;) {
     const ssize_t got = pread(descriptor, destination, bytes, static_cast<off_t>(position));
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno == EINTR) continue;
-    ToolkitCriticalError(kCriticalFileRead);
+    const int reason = errno;
+    if (ToolkitCriticalError(kCriticalFileRead) == kGiveUpRead) {
+      CachedFileRecordReadError(reason);
+      return 0;
+    }
   }
 }
 
