@@ -16,6 +16,7 @@
 #include "tests/toolkit/toolkit_test_support.h"
 #include "app/host/critical_error.h"
 #include "toolkit/cached_file.h"
+#include "toolkit/cached_file_direct.h"
 
 using testsupport::TempDir;
 using toolkittest::FailingAllocation;
@@ -150,6 +151,26 @@ TEST_F(CachedFileTest, ByteAndBlockReadsAcrossBlocksMatchTheFile) {
   CachedFileClose(file);
 }
 
+TEST_F(CachedFileTest, DirectReadsMatchTheFileLeaveTheCacheAloneAndStopAtItsEnd) {
+  const auto content = patternBytes(5 * 8192 + 321);
+  CachedFile* file = open(content);
+  ASSERT_NE(file, nullptr);
+  CachedFileSeek(file, 50, 0);
+  std::vector<std::uint8_t> got(content.size(), 0xCC);
+  ASSERT_EQ(CachedFileReadDirect(file, 7, got.data(), content.size() - 7), content.size() - 7);
+  EXPECT_TRUE(std::equal(got.begin(), got.end() - 7, content.begin() + 7));
+  EXPECT_EQ(CachedFileTell(file), 50);
+  EXPECT_EQ(CachedFileGetByte(file), content[50]);
+  EXPECT_EQ(CachedFileOpenedLength(file), static_cast<std::int64_t>(content.size()));
+
+  // A file that shrinks after it was opened delivers what is left.
+  ASSERT_EQ(truncate(path_.c_str(), 3 * 8192), 0);
+  EXPECT_EQ(CachedFileReadDirect(file, 8192, got.data(), 4 * 8192), 2u * 8192);
+  EXPECT_EQ(CachedFileReadDirect(file, 4 * 8192, got.data(), 10), 0u);
+  EXPECT_EQ(CachedFileReadDirect(file, -1, got.data(), 10), 0u);
+  CachedFileClose(file);
+}
+
 TEST_F(CachedFileTest, TheNinthBlockReplacesTheLeastRecentlyUsedOne) {
   const auto content = patternBytes(10 * 8192);
   CachedFile* file = open(content);
@@ -272,9 +293,21 @@ TEST_F(CachedFileTest, AFailedReadIsRetriedWhenTheUserChoosesRetry) {
     return IDRETRY;
   });
   CachedFileSeek(file, 10000, 0);
-  SetMessageBoxHandler(nullptr);
   EXPECT_EQ(boxes, 2);
   EXPECT_EQ(CachedFileGetByte(file), content[10000]);
+
+  // A direct read fails and is retried the same way.
+  BrokenDescriptor again(file, dir_.path());
+  boxes = 0;
+  SetMessageBoxHandler([&](const std::string&, UINT) {
+    if (++boxes == 2) again.restore();
+    return IDRETRY;
+  });
+  std::vector<std::uint8_t> got(content.size());
+  EXPECT_EQ(CachedFileReadDirect(file, 0, got.data(), got.size()), got.size());
+  SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(boxes, 2);
+  EXPECT_EQ(got, content);
   CachedFileClose(file);
 }
 
