@@ -7,8 +7,10 @@
 #   - each icon's real size against its folder's name,
 #   - the MIME magic: a drawing renamed without .dwg is image/vnd.dwg in a
 #     database built with it (and is not without it),
-#   - the package built under umask 077 and 000 with the same permissions,
-#   - lintian --fail-on error on the package.
+#   - the packages built under umask 077 and 000 with the same permissions,
+#   - the main package pulls in no KDE library; pictrove-kde, where the KIO
+#     plugin is built, holds the plugin and needs pictrove of its version,
+#   - lintian --fail-on error on both packages.
 # Uses the build folder that tools/test.sh made (PICTROVE_BUILD_DIR, default
 # build/) and installs the validators it needs with apt-get.
 set -euo pipefail
@@ -24,6 +26,7 @@ trap 'rm -rf "$scratch"' EXIT
 failures=0
 pass() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+skip() { echo "SKIP $*"; }
 
 cmake --build "$build" -j"$(nproc)" >/dev/null
 stage="$scratch/stage"
@@ -112,27 +115,29 @@ else
   fail "MIME magic: with ours '$found_with', without '$found_without', old drawing '$found_old'"
 fi
 
-# ---- The package ---------------------------------------------------------------
+# ---- The packages ----------------------------------------------------------------
+# pictrove, and pictrove-kde (the KIO thumbnail plugin) where it was built.
 listing() {
   dpkg-deb -c "$1" | awk '{print $1, $2, $6}'
   mkdir -p "$scratch/control" && dpkg-deb -e "$1" "$scratch/control/$(basename "$1")"
   find "$scratch/control/$(basename "$1")" -type f -printf '%m %f\n' | sort
 }
+packages() { ls "$build"/pictrove_*.deb "$build"/pictrove-kde_*.deb 2>/dev/null || true; }
 for mask in 077 000; do
-  rm -f "$build"/pictrove_*.deb
+  rm -f "$build"/pictrove_*.deb "$build"/pictrove-kde_*.deb
   if ! (umask "$mask" && cd "$build" && cpack -G DEB >"$scratch/cpack.log" 2>&1); then
     cat "$scratch/cpack.log"
     fail "cpack -G DEB under umask $mask"
     continue
   fi
-  deb=$(ls "$build"/pictrove_*.deb)
-  listing "$deb" > "$scratch/listing-$mask"
-  cp "$deb" "$scratch/umask-$mask.deb"
+  for deb in $(packages); do
+    listing "$deb"
+  done > "$scratch/listing-$mask"
 done
 if cmp -s "$scratch/listing-077" "$scratch/listing-000"; then
-  pass "the package's permissions do not depend on the umask"
+  pass "the packages' permissions do not depend on the umask"
 else
-  fail "the package's permissions depend on the umask:"
+  fail "the packages' permissions depend on the umask:"
   diff "$scratch/listing-077" "$scratch/listing-000" || true
 fi
 odd=$(awk 'NF == 3 && ($1 !~ /^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x)$/ || $2 != "root/root")' \
@@ -144,15 +149,38 @@ else
   fail "unexpected permissions or owners: $odd"
 fi
 
-lintian_out=$(lintian --fail-on error --display-info "$deb" 2>&1 | grep -v 'running with root privileges' || true)
-if lintian --fail-on error "$deb" >/dev/null 2>&1; then
-  pass "lintian --fail-on error $(basename "$deb")"
+deb=$(ls "$build"/pictrove_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+if grep -qiE 'kf5|kf6|kio|qt5' <<<"$depends"; then
+  fail "$(basename "$deb") depends on KDE or Qt 5 libraries: $depends"
 else
-  fail "lintian --fail-on error $(basename "$deb")"
+  pass "$(basename "$deb") pulls in no KDE library"
 fi
-if [ -n "$lintian_out" ]; then
-  sed 's/^/     /' <<<"$lintian_out"
+kde_deb=$(ls "$build"/pictrove-kde_*.deb 2>/dev/null || true)
+if [ -n "$kde_deb" ]; then
+  main_version=$(dpkg-deb -f "$deb" Version)
+  kde_depends=$(dpkg-deb -f "$kde_deb" Depends)
+  plugin=$(dpkg-deb -c "$kde_deb" | awk '{print $6}' | grep '/kf5/thumbcreator/pictrovethumbnail\.so$' || true)
+  if grep -q "pictrove (= $main_version)" <<<"$kde_depends" && [ -n "$plugin" ]; then
+    pass "$(basename "$kde_deb"): $plugin, needs pictrove (= $main_version)"
+  else
+    fail "$(basename "$kde_deb"): plugin '$plugin', Depends: $kde_depends"
+  fi
+else
+  skip "pictrove-kde: the KIO thumbnail plugin was not built (no KDE Frameworks 5 KIO development files)"
 fi
+
+for package in $(packages); do
+  lintian_out=$(lintian --fail-on error --display-info "$package" 2>&1 | grep -v 'running with root privileges' || true)
+  if lintian --fail-on error "$package" >/dev/null 2>&1; then
+    pass "lintian --fail-on error $(basename "$package")"
+  else
+    fail "lintian --fail-on error $(basename "$package")"
+  fi
+  if [ -n "$lintian_out" ]; then
+    sed 's/^/     /' <<<"$lintian_out"
+  fi
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "check-desktop: $failures check(s) failed"

@@ -13,6 +13,9 @@ packages=(
   libxcb1-dev
   xvfb xauth imagemagick x11-utils xdotool fonts-dejavu-core
   clang libclang-rt-14-dev
+  # The KIO thumbnail plugin (Qt 5, KDE Frameworks 5) and its end-to-end
+  # test: KIO's thumbnail worker from kio-extras, on a session bus.
+  libkf5kio-dev extra-cmake-modules qtbase5-dev kio-extras dbus-daemon
 )
 
 bash "$(dirname "$0")/install-packages.sh" "${packages[@]}"
