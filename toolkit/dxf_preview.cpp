@@ -343,19 +343,24 @@ bool Prepare(OpenDrawing* drawing) {
 std::int16_t IsDxfDrawing(const char* path) {
   OpenDrawing drawing;
   if (!Open(path, &drawing)) return 0;
-  if (!Prepare(&drawing)) {
-    Close(&drawing);
-    return 0;
-  }
-  bool dxf = drawing.binary;
-  if (!dxf) {
-    DxfTagReader reader;
-    DxfTagReaderStart(&reader, drawing.descriptor, drawing.length, false, drawing.blocks, 0);
-    DxfTag tag{};
-    while (DxfReaderPosition(&reader) < kIdentifyBytes && DxfReadTag(&reader, &tag) == 1) {
-      if (tag.code == 999) continue;
-      dxf = tag.code == 0 && IsWord(tag.value, tag.valueLength, "SECTION");
-      break;
+  std::uint8_t start[kDxfBinarySentinelBytes] = {};
+  const std::size_t have = drawing.length < static_cast<std::int64_t>(sizeof start)
+                               ? static_cast<std::size_t>(drawing.length)
+                               : sizeof start;
+  bool dxf = false;
+  if (ReadAt(drawing, 0, start, have)) {
+    dxf = have == sizeof start && std::memcmp(start, kDxfBinarySentinel, sizeof start) == 0;
+    // A DWG's version string: no need to read on.
+    const bool dwg = have >= 4 && std::memcmp(start, "AC10", 4) == 0;
+    if (!dxf && !dwg && (drawing.blocks = static_cast<std::uint8_t*>(HostMemoryAllocate(kDxfReadBlockBytes)))) {
+      DxfTagReader reader;
+      DxfTagReaderStart(&reader, drawing.descriptor, drawing.length, false, drawing.blocks, 0);
+      DxfTag tag{};
+      while (DxfReaderPosition(&reader) < kIdentifyBytes && DxfReadTag(&reader, &tag) == 1) {
+        if (tag.code == 999) continue;
+        dxf = tag.code == 0 && IsWord(tag.value, tag.valueLength, "SECTION");
+        break;
+      }
     }
   }
   Close(&drawing);
