@@ -13,7 +13,7 @@ ThumbnailResult MakeDrawingThumbnail(const std::string& path, std::uint32_t size
   thumbnail = ThumbnailPicture();
   // Measured first, so that the preview is read in one go into a buffer of
   // its size (the toolkit hands out none above 16 MiB).
-  const std::uint32_t stated = PreviewImageSize(path.c_str());
+  const std::uint32_t stated = PreviewImageSizeOf(path);
   if (stated == 0) return ThumbnailResult::NoPreview;
   PreviewImage image;
   if (!image.Reserve(stated)) return ThumbnailResult::NoMemory;

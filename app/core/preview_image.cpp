@@ -56,6 +56,10 @@ bool PreviewImage::Reserve(std::uint32_t bytes) {
   return data != nullptr;
 }
 
+std::uint32_t PreviewImageSizeOf(const std::string& path) {
+  return IsDxf(path) ? DxfPreviewImageSize(path.c_str()) : PreviewImageSize(path.c_str());
+}
+
 bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
   image.length = 0;
   image.kind = PreviewKind::Unknown;

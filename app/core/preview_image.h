@@ -42,4 +42,8 @@ constexpr std::uint32_t kKeptPreviewBytes = 1024 * 1024;
 // read, changed between measuring and reading, or the buffer cannot be had.
 bool ReadPreviewImage(const std::string& path, PreviewImage& image);
 
+// The preview's size as ReadPreviewImage would read it: the DWG or DXF
+// extraction's size for the drawing at `path`; 0 when it has none.
+std::uint32_t PreviewImageSizeOf(const std::string& path);
+
 }  // namespace pictrove
