@@ -3,6 +3,7 @@
 // the DWG extraction.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,15 @@ Bytes notABitmap() {
   Bytes out = dib8();
   out[0] = 0x6B;
   out[1] = 0x42;
+  return out;
+}
+
+// A 24-bit bitmap whose pixels hold the bytes of a binary section header
+// (`0 SECTION`, `2 THUMBNAILIMAGE`), which a search from the end meets first.
+Bytes headerInsidePixels() {
+  Bytes out = dib24();
+  const std::string header("\0\0SECTION\0\x02\0THUMBNAILIMAGE\0", 27);
+  std::copy(header.begin(), header.end(), out.begin() + 50);
   return out;
 }
 
@@ -114,6 +124,7 @@ TEST_F(DxfPreviewTest, BuiltFilesGiveTheDwgImageOrNoPreview) {
       {"text CR LF, 24-bit, short lines", DxfKind::TextCrLf, dib24(), true, {}, 13},
       {"binary, 8-bit", DxfKind::Binary, dib8(), true},
       {"binary, 24-bit, full chunks", DxfKind::Binary, dib24(), true, {}, 255},
+      {"binary, a section header inside the pixels", DxfKind::Binary, headerInsidePixels(), true},
       {"text, name inside an entity only", DxfKind::TextCrLf, std::nullopt, false, with([](DxfFaults& f) { f.nameInsideEntity = true; })},
       {"text, no preview section", DxfKind::TextLf, std::nullopt, false},
       {"binary, no preview section", DxfKind::Binary, std::nullopt, false},
