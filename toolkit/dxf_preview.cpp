@@ -239,7 +239,11 @@ SectionResult ParseSection(const OpenDrawing& drawing, std::int64_t position, st
   if (DxfReadTag(&reader, &tag) != 1 || tag.code != 90) return kSectionFault;
   if (tag.integer < static_cast<std::int64_t>(kInfoHeaderBytes) || tag.integer > kMaxPreviewBytes) return kSectionFault;
   const auto count = static_cast<std::uint32_t>(tag.integer);
-  if (out != nullptr && count > capacity - kBitmapFileHeaderBytes) return kSectionTooLarge;
+  // A section too large for the buffer is still parsed to the end: only a
+  // valid one is "too large", an invalid one is no preview (and a binary
+  // file's search goes on to an earlier header).
+  const bool tooLarge = out != nullptr && count > capacity - kBitmapFileHeaderBytes;
+  if (tooLarge) out = nullptr;
   std::uint8_t header[kInfoHeaderBytes];
   std::uint32_t decoded = 0;
   const auto put = [&](std::uint8_t byte) {
@@ -275,6 +279,7 @@ SectionResult ParseSection(const OpenDrawing& drawing, std::int64_t position, st
   }
   if (!DxfOnlyPaddingLeft(&reader)) return kSectionFault;
   if (!IsBitmapInfoHeader(header, count)) return kSectionFault;
+  if (tooLarge) return kSectionTooLarge;
   if (out != nullptr) {
     WriteBitmapFileHeaderStart(out, count);
     WritePixelDataOffset(out, PixelDataOffset(out + kBitmapFileHeaderBytes, count));

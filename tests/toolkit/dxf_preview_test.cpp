@@ -210,3 +210,16 @@ TEST_F(DxfPreviewTest, RealFiles) {
     EXPECT_EQ(testsupport::getU32(got.image, 10), 14u + 40 + 1024);  // pixel-data offset
   }
 }
+
+// Found by fuzzing: the latest binary section header claims 300 bytes and
+// is broken; an earlier one, whose one chunk holds the later header, is a
+// valid 194-byte image. Extraction into a buffer of that size must not stop
+// at the later header's count and call the image too large.
+TEST_F(DxfPreviewTest, FuzzBinaryLaterHeaderClaimsMoreThanTheBuffer) {
+  const std::string path = dir_.write(
+      "input.dxf", testsupport::malformedInput("fuzz_dxf_preview", "binary-later-header-claims-more-than-the-buffer.dxf"));
+  const Outcome got = extractDxf(path);
+  EXPECT_EQ(got.size, 194u);
+  EXPECT_EQ(got.result, 1);
+  EXPECT_EQ(got.error, 0);
+}
