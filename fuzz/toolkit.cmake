@@ -24,3 +24,16 @@ pictrove_warnings(fuzz_thumbnail_writers)
 add_executable(fuzz_extract_previews ${CMAKE_CURRENT_LIST_DIR}/extract_previews.cpp)
 target_link_libraries(fuzz_extract_previews PRIVATE toolkit appglue)
 pictrove_warnings(fuzz_extract_previews)
+
+# Fuzz target for the DXF preview reader, and the program that writes its
+# seed corpus from the DXF builder and the real DXF files:
+#   fuzz_dxf_preview_seeds <dir> [real.dxf...]
+#   fuzz_dxf_preview <dir> -max_len=262144 -max_total_time=1860
+add_executable(fuzz_dxf_preview ${CMAKE_CURRENT_LIST_DIR}/fuzz_dxf_preview.cpp)
+target_link_libraries(fuzz_dxf_preview PRIVATE toolkit appglue)
+target_link_options(fuzz_dxf_preview PRIVATE -fsanitize=fuzzer)
+pictrove_warnings(fuzz_dxf_preview)
+
+add_executable(fuzz_dxf_preview_seeds ${CMAKE_CURRENT_LIST_DIR}/dxf_preview_seeds.cpp)
+target_link_libraries(fuzz_dxf_preview_seeds PRIVATE test_support)
+pictrove_warnings(fuzz_dxf_preview_seeds)

@@ -39,7 +39,7 @@ const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
     // Measured first, so that the preview is read in one go into a buffer
     // of its size (the toolkit hands out none above 16 MiB).
     CachedFileClearReadError();
-    const std::uint32_t stated = PreviewImageSize(path.c_str());
+    const std::uint32_t stated = PreviewImageSizeOf(path);
     if (stated == 0) {
       reason = CachedFileReadError();
       why = reason != 0 ? PictureResult::Unreadable : PictureResult::NoPreview;

@@ -41,13 +41,15 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 bool MatchesDrawingPattern(const std::string& name) {
-  static constexpr char kSuffix[] = ".dwg";
-  constexpr std::size_t kLength = sizeof kSuffix - 1;
+  static constexpr const char* kSuffixes[] = {".dwg", ".dxf"};
+  constexpr std::size_t kLength = 4;
   if (name.size() < kLength) return false;
-  for (std::size_t i = 0; i < kLength; ++i) {
-    if (FoldCase(name[name.size() - kLength + i]) != kSuffix[i]) return false;
+  for (const char* suffix : kSuffixes) {
+    std::size_t i = 0;
+    while (i < kLength && FoldCase(name[name.size() - kLength + i]) == suffix[i]) ++i;
+    if (i == kLength) return true;
   }
-  return true;
+  return false;
 }
 
 std::vector<FoundFile> FindDrawingFiles(const std::string& folder) {

@@ -12,12 +12,12 @@ struct FoundFile {
 };
 
 // Every regular file (or link to one) in `folder` whose name ends in ".dwg"
-// in any letter case, sorted by name without regard to ASCII letter case
-// (ties in byte order). Folders, FIFOs, sockets, devices and broken links
+// or ".dxf" in any letter case, both kinds in one list sorted by name
+// without regard to ASCII letter case (ties in byte order). Folders, FIFOs, sockets, devices and broken links
 // are left out; they are never opened. An unreadable folder yields nothing.
 std::vector<FoundFile> FindDrawingFiles(const std::string& folder);
 
-// Whether `name` matches "*.dwg" without regard to letter case.
+// Whether `name` matches "*.dwg" or "*.dxf" without regard to letter case.
 bool MatchesDrawingPattern(const std::string& name);
 
 // FindDrawingFiles' order of names: without regard to ASCII letter case,

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "toolkit/cached_file.h"
+#include "toolkit/dxf_preview.h"
 #include "toolkit/messages.h"
 #include "toolkit/preview.h"
 
@@ -21,6 +22,14 @@ bool Keep(PreviewImage& image, std::uint32_t length) {
   image.length = length;
   image.kind = PreviewKindOf(image.data.get(), length);
   return true;
+}
+
+// A DXF by its content, or by its name when the content says nothing.
+bool IsDxf(const std::string& path) {
+  const std::size_t n = path.size();
+  const auto lower = [&](std::size_t i) { return static_cast<char>(path[i] | 0x20); };
+  return IsDxfDrawing(path.c_str()) == 1 ||
+         (n >= 4 && path[n - 4] == '.' && lower(n - 3) == 'd' && lower(n - 2) == 'x' && lower(n - 1) == 'f');
 }
 
 }  // namespace
@@ -48,6 +57,10 @@ bool PreviewImage::Reserve(std::uint32_t bytes) {
   return data != nullptr;
 }
 
+std::uint32_t PreviewImageSizeOf(const std::string& path) {
+  return IsDxf(path) ? DxfPreviewImageSize(path.c_str()) : PreviewImageSize(path.c_str());
+}
+
 namespace {
 
 bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
@@ -57,16 +70,20 @@ bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
     image.data.reset(new (std::nothrow) std::uint8_t[kFirstCapacity]);
     image.capacity = image.data ? kFirstCapacity : 0;
   }
+  // DXF and DWG extraction share their conventions.
+  const bool dxf = IsDxf(path);
+  const auto extract = dxf ? ExtractDxfPreviewImage : ExtractPreviewImage;
+  const auto measure = dxf ? DxfPreviewImageSize : PreviewImageSize;
   std::uint32_t length = 0;
   if (image.capacity > 0) {
-    if (ExtractPreviewImage(path.c_str(), image.data.get(), image.capacity, &length) != 0) {
+    if (extract(path.c_str(), image.data.get(), image.capacity, &length) != 0) {
       return Keep(image, length);
     }
     // No preview, or no file: nothing more to learn. A preview that did not
     // fit is measured and read again below.
     if (ThreadErrorNumber() != kErrBadImageData) return false;
   }
-  const std::uint32_t size = PreviewImageSize(path.c_str());
+  const std::uint32_t size = measure(path.c_str());
   // A preview that fitted and still failed was cut short.
   if (size == 0 || size <= image.capacity) return false;
   image.data.reset(new (std::nothrow) std::uint8_t[size]);
@@ -74,7 +91,7 @@ bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
   if (image.capacity == 0) return false;
   // A drawing that changed or failed to read since it was measured is
   // skipped: its buffer holds nothing to decode.
-  if (ExtractPreviewImage(path.c_str(), image.data.get(), size, &length) == 0) return false;
+  if (extract(path.c_str(), image.data.get(), size, &length) == 0) return false;
   return Keep(image, length);
 }
 

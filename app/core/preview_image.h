@@ -48,4 +48,8 @@ constexpr std::uint32_t kKeptPreviewBytes = 1024 * 1024;
 // failed reads up: see FailUnreadableFiles).
 bool ReadPreviewImage(const std::string& path, PreviewImage& image);
 
+// The preview's size as ReadPreviewImage would read it: the DWG or DXF
+// extraction's size for the drawing at `path`; 0 when it has none.
+std::uint32_t PreviewImageSizeOf(const std::string& path);
+
 }  // namespace pictrove

@@ -73,7 +73,7 @@ class PreviewDialog {
   // Ignored before initialisation and while a scan runs.
   void OpenPath(const std::string& path);
   // Whether a drop of `path` would be taken: a folder, or a name ending in
-  // ".dwg" in any letter case, while the dialog is up and not scanning.
+  // ".dwg" or ".dxf" in any letter case, while the dialog is up and not scanning.
   bool AcceptsDroppedPath(const std::string& path) const;
   BOOL ScanFolder(const std::string& folder);
   void UpdateLabel();

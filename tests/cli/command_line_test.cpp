@@ -187,6 +187,9 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
   dir.write("c.dwg", NoPreviewDrawing());
   dir.write("d.dwg", BrokenPreviewDrawing());
   dir.write("tab\there.dwg", BmpDrawing(10, 20, 0x808080));
+  dir.write("B.DXF", DxfDrawing(30, 20, 0x808080));
+  const std::string noPreview = "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+  dir.write("e.dxf", std::vector<std::uint8_t>(noPreview.begin(), noPreview.end()));
   const int depthBefore = ScreenDepth();
   const Result result = RunPictrove({"--list", dir.path()}, settings);
   EXPECT_EQ(ScreenDepth(), depthBefore) << "the run puts the screen depth back";
@@ -194,6 +197,7 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
   EXPECT_EQ(result.out,
             "A.dwg\t216x140\tBMP\n"
             "b.dwg\t64x48\tPNG\n"
+            "B.DXF\t30x20\tBMP\n"
             "d.dwg\t0x0\tBMP\n"
             "tab\\x09here.dwg\t10x20\tBMP\n");
   EXPECT_EQ(result.err, "");
@@ -270,6 +274,8 @@ TEST_F(CommandLineFolder, ExportReportsEachFailureAndExitsWithOne) {
 TEST_F(CommandLineFolder, ExportKeepsTheFirstOfTwoImagesWithOneName) {
   dir.write("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
   dir.write("plan.dwg", BmpDrawing(40, 30, 0xFF0000));
+  dir.write("plan.dxf", DxfDrawing(40, 30, 0x00FF00));
+  dir.write("a.dxf", DxfDrawing(40, 30, 0x00FF00));
   const std::vector<std::uint8_t> first = [&] {
     testsupport::TempDir alone;
     alone.write("plan.DWG", BmpDrawing(40, 30, 0x0000FF));
@@ -278,9 +284,10 @@ TEST_F(CommandLineFolder, ExportKeepsTheFirstOfTwoImagesWithOneName) {
   }();
   const Result result = RunPictrove({"--export", dir.path(), "--format", "BMP"}, settings);
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.out, dir.file("plan.BMP") + "\n");
-  EXPECT_EQ(result.err, dir.file("plan.BMP") +
-                            ": its image would replace another drawing's image just written\n");
+  EXPECT_EQ(result.out, dir.file("a.BMP") + "\n" + dir.file("plan.BMP") + "\n");
+  const std::string refused =
+      dir.file("plan.BMP") + ": its image would replace another drawing's image just written\n";
+  EXPECT_EQ(result.err, refused + refused) << "plan.dwg, then plan.dxf";
   EXPECT_EQ(testsupport::readFile(dir.file("plan.BMP")), first);
 }
 

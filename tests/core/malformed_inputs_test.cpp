@@ -19,6 +19,7 @@
 #include "platform/gdi.h"
 #include "platform/global_memory.h"
 #include "tests/support/temp_dir.h"
+#include "toolkit/dxf_preview.h"
 #include "toolkit/messages.h"
 #include "toolkit/preview.h"
 
@@ -76,6 +77,18 @@ void ExtractPreview(const std::string& drawing, const std::string& what) {
   }
 }
 
+// Sizing and extraction as the DXF preview target drives them.
+void ExtractDxfPreview(const std::string& drawing, const std::string& what) {
+  const std::uint32_t reported = DxfPreviewImageSize(drawing.c_str());
+  std::vector<std::uint8_t> buffer(reported);
+  std::uint32_t length = 0;
+  if (ExtractDxfPreviewImage(drawing.c_str(), buffer.data(), reported, &length) == 1) {
+    EXPECT_EQ(length, reported) << what;
+  } else {
+    EXPECT_NE(ThreadErrorNumber(), kErrNone) << what;
+  }
+}
+
 // The whole path: preview, decode, thumbnail, every writer into memory.
 void WriteThumbnails(const std::string& drawing, const std::string& what) {
   using namespace pictrove;
@@ -104,6 +117,7 @@ TEST(MalformedInputs, EveryCommittedFuzzFindingFailsCleanlyThroughItsEntryPoint)
       {"fuzz_read_bmp", [](const Bytes& b, const std::string&, const std::string& w) { DecodeBmp(b, w); }},
       {"fuzz_read_png", [](const Bytes& b, const std::string&, const std::string& w) { DecodePng(b, w); }},
       {"fuzz_preview", [](const Bytes&, const std::string& p, const std::string& w) { ExtractPreview(p, w); }},
+      {"fuzz_dxf_preview", [](const Bytes&, const std::string& p, const std::string& w) { ExtractDxfPreview(p, w); }},
       {"fuzz_thumbnail_writers",
        [](const Bytes&, const std::string& p, const std::string& w) { WriteThumbnails(p, w); }},
   };

@@ -28,6 +28,8 @@ TEST(PreviewImage, OneBufferServesDrawingsOfEverySize) {
     std::vector<std::uint8_t> drawing;
     bool read;
     PreviewKind kind;
+    // A DXF's image must equal the image of this DWG, read before it.
+    std::string sameAs = {};
   };
   std::vector<std::uint8_t> cut = apptest::BmpDrawing(300, 200, 0x336699);
   cut.resize(cut.size() - 100);
@@ -39,6 +41,10 @@ TEST(PreviewImage, OneBufferServesDrawingsOfEverySize) {
       {"cut.dwg", cut, false, PreviewKind::Unknown},
       {"huge.dwg", apptest::BmpDrawing(700, 500, 0x112233), true, PreviewKind::Bmp},  // 1 MB
       {"small-again.dwg", apptest::BmpDrawing(20, 10, 0x102030), true, PreviewKind::Bmp},
+      {"small.DXF", apptest::DxfDrawing(20, 10, 0x102030), true, PreviewKind::Bmp, "small.dwg"},
+      {"large.dxf", apptest::DxfDrawing(300, 200, 0x405060), true, PreviewKind::Bmp, "large.dwg"},  // 360 KB
+      // DXF content under another name is still read as DXF.
+      {"dxf-named.dwg", apptest::DxfDrawing(20, 10, 0x102030), true, PreviewKind::Bmp, "small.dwg"},
   };
   PreviewImage image;
   for (const Case& c : cases) {
@@ -49,12 +55,14 @@ TEST(PreviewImage, OneBufferServesDrawingsOfEverySize) {
       EXPECT_EQ(image.length, 0u) << c.name;
       continue;
     }
-    // Exactly what the toolkit hands out for the drawing, measured apart.
-    const std::uint32_t size = PreviewImageSize(path.c_str());
+    // Exactly what the toolkit hands out for the drawing (or for the DWG
+    // with the same bitmap), measured apart.
+    const std::string dwg = c.sameAs.empty() ? path : dir.file(c.sameAs);
+    const std::uint32_t size = PreviewImageSize(dwg.c_str());
     ASSERT_EQ(image.length, size) << c.name;
     std::vector<std::uint8_t> expected(size);
     std::uint32_t length = 0;
-    ASSERT_EQ(ExtractPreviewImage(path.c_str(), expected.data(), size, &length), 1);
+    ASSERT_EQ(ExtractPreviewImage(dwg.c_str(), expected.data(), size, &length), 1);
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.data.get())) << c.name;
     EXPECT_GE(image.capacity, image.length);
   }

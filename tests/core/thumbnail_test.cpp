@@ -7,11 +7,15 @@
 
 #include "app/core/decode_preview.h"
 #include "app/core/preview_entry.h"
+#include "app/core/preview_image.h"
 #include "app/core/thumbnail.h"
 #include "app/core/thumbnail_bitmap.h"
+#include "app/core/toolkit_session.h"
 #include "imaging/tessera.h"
 #include "platform/gdi.h"
+#include "tests/dialog/drawing_fixtures.h"
 #include "tests/core/core_fixtures.h"
+#include "tests/support/temp_dir.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/png_builder.h"
 
@@ -144,6 +148,19 @@ TEST_F(ThumbnailBitmapTest, DeviceBitmapHoldsTheComposedCanvasAtEveryScreenDepth
     EXPECT_EQ(entry.m_nPreviewHeight, 102u);
   }
   SetScreenBitsPerPixel(32);
+}
+
+TEST_F(ThumbnailBitmapTest, ADxfAndADwgWithTheSameBitmapGiveTheSameThumbnail) {
+  const ToolkitSession toolkit;
+  ASSERT_TRUE(toolkit.started());
+  testsupport::TempDir dir;
+  PreviewImage dwg;
+  PreviewImage dxf;
+  ASSERT_TRUE(ReadPreviewImage(dir.write("plan.dwg", apptest::BmpDrawing(250, 90, 0x2060A0)), dwg));
+  ASSERT_TRUE(ReadPreviewImage(dir.write("plan.dxf", apptest::DxfDrawing(250, 90, 0x2060A0)), dxf));
+  const std::vector<std::uint8_t> fromDwg = CaptureThumbnail(Make({dwg.data.get(), dwg.data.get() + dwg.length}));
+  EXPECT_EQ(CaptureThumbnail(Make({dxf.data.get(), dxf.data.get() + dxf.length})), fromDwg);
+  EXPECT_NE(fromDwg, std::vector<std::uint8_t>(fromDwg.size(), 0xFF)) << "a picture, not a blank canvas";
 }
 
 TEST_F(ThumbnailBitmapTest, PictureIsNeitherMirroredNorFlipped) {

@@ -2,6 +2,7 @@
 
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
+#include "tools/builders/dxf_builder.h"
 #include "tools/builders/png_builder.h"
 
 namespace apptest {
@@ -31,6 +32,15 @@ std::vector<std::uint8_t> BmpDrawing(int width, int height, std::uint32_t rgb, i
     layout.pixels = testsupport::packRows(width, height, 24, [&](int, int) { return rgb; });
   }
   return testsupport::dwgWithDib(version, testsupport::dibBytes(layout));
+}
+
+std::vector<std::uint8_t> DxfDrawing(int width, int height, std::uint32_t rgb) {
+  testsupport::BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = 24;
+  layout.pixels = testsupport::packRows(width, height, 24, [&](int, int) { return rgb; });
+  return testsupport::DxfBuilder(testsupport::DxfKind::TextCrLf).preview(testsupport::dibBytes(layout)).bytes();
 }
 
 std::vector<std::uint8_t> PngDrawing(int width, int height, std::uint32_t rgb,

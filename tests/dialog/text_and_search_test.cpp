@@ -49,20 +49,20 @@ TEST(EscapeForLine, EscapesControlBytesOnly) {
 }
 
 TEST(DrawingSearch, MatchesTheExtensionInAnyCase) {
-  for (const char* name : {"a.dwg", "PLAN.DWG", "x.Dwg", ".dwg", "a.b.dwg"})
+  for (const char* name : {"a.dwg", "PLAN.DWG", "x.Dwg", ".dwg", "a.b.dwg", "a.dxf", "PLAN.DXF", "x.dXf"})
     EXPECT_TRUE(MatchesDrawingPattern(name)) << name;
-  for (const char* name : {"a.dwgx", "adwg", "a.dw", "dwg", "a.dwg.bak", ""})
+  for (const char* name : {"a.dwgx", "adwg", "a.dw", "dwg", "a.dwg.bak", "", "a.dxfx", "adxf", "a.dx", "a.dwf"})
     EXPECT_FALSE(MatchesDrawingPattern(name)) << name;
 }
 
 TEST(DrawingSearch, SortsNamesWithoutRegardToCase) {
   testsupport::TempDir dir;
-  for (const char* name : {"b.dwg", "A.dwg", "c.DWG", "a2.dwg", "B.txt", "Z.dwg"})
+  for (const char* name : {"b.dwg", "A.dwg", "c.DWG", "a2.dwg", "B.txt", "Z.dwg", "b.DXF", "a2.dxf"})
     dir.write(name, {1, 2, 3});
   const std::vector<FoundFile> found = FindDrawingFiles(dir.path());
   std::vector<std::string> names;
   for (const FoundFile& file : found) names.push_back(file.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"A.dwg", "a2.dwg", "b.dwg", "c.DWG", "Z.dwg"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"A.dwg", "a2.dwg", "a2.dxf", "b.dwg", "b.DXF", "c.DWG", "Z.dwg"}));
   EXPECT_EQ(found.front().path, dir.path() + "/A.dwg");
   // A trailing slash does not double.
   EXPECT_EQ(FindDrawingFiles(dir.path() + "/").front().path, dir.path() + "/A.dwg");

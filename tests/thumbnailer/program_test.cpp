@@ -15,6 +15,7 @@
 #include "tests/dialog/process_runner.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dwg_builder.h"
+#include "tools/builders/dxf_builder.h"
 #include "tools/builders/png_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -94,6 +95,10 @@ const std::vector<Drawing>& Drawings() {
         {"truncated", Bytes(bmp24.begin(), bmp24.begin() + static_cast<long>(bmp24.size() / 2))},
         {"garbage", garbage},
         {"empty", {}},
+        // DXF drawings, found by their content under the .dwg name.
+        {"dxf24", testsupport::DxfBuilder().preview(IndexedDib(301, 701, 24)).bytes(), 301, 701},
+        {"dxf-binary8",
+         testsupport::DxfBuilder(testsupport::DxfKind::Binary).preview(IndexedDib(600, 300, 8)).bytes(), 600, 300},
     };
   }();
   return drawings;
@@ -165,7 +170,7 @@ TEST_P(ThumbnailerRun, WritesAFittedPngOrFailsLeavingNothing) {
     const std::uint8_t* last = png->rgb.data() + png->rgb.size() - 3;
     EXPECT_LE(last[0], 5);
     EXPECT_NEAR(last[2], 128, 3);
-  } else if (std::string(drawing.name) == "bmp24") {
+  } else if (std::string(drawing.name) == "bmp24" || std::string(drawing.name) == "dxf24") {
     const std::uint8_t* last = png->rgb.data() + png->rgb.size() - 3;
     EXPECT_NEAR(last[0], 0x20, 3);
     EXPECT_NEAR(last[1], 0xA0, 3);
@@ -180,7 +185,7 @@ std::string CaseName(const testing::TestParamInfo<ThumbnailerRun::ParamType>& in
 }
 
 INSTANTIATE_TEST_SUITE_P(Drawings, ThumbnailerRun,
-                         testing::Combine(testing::Range<std::size_t>(0, 8),
+                         testing::Combine(testing::Range<std::size_t>(0, 10),
                                           testing::Values(128u, 256u, 512u, 1024u)),
                          CaseName);
 
