@@ -27,7 +27,7 @@ SaveOutcome SaveBatch::Save(const std::string& output, const std::string& drawin
   try {
     return Write(output, drawingPath, type, encoded);
   } catch (const std::bad_alloc&) {
-    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+    return OutOfMemoryOutcome();
   }
 }
 
@@ -92,7 +92,7 @@ SaveOutcome SaveThumbnail(const std::string& drawingPath, OutputFormat type, con
     return single.Save(OutputPathFor(drawingPath, extension), drawingPath, type,
                        pixels == nullptr ? nullptr : &encoded);
   } catch (const std::bad_alloc&) {
-    return SaveOutcome{SaveStatus::WriteFailed, std::string(), ENOMEM};
+    return OutOfMemoryOutcome();
   }
 }
 
