@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "toolkit/bitmap_file_header.h"
+#include "toolkit/cached_file.h"
 #include "toolkit/context.h"
 #include "toolkit/dxf_tags.h"
 #include "toolkit/host_functions.h"
@@ -65,12 +66,15 @@ bool Open(const char* path, OpenDrawing* drawing) {
   return true;
 }
 
-// Reads exactly `bytes` at `position`.
+// Reads exactly `bytes` at `position`. A read the system refuses is kept
+// as the thread's read error, as the block-cached file keeps one it gives
+// up, so that the drawing counts as unreadable rather than without preview.
 bool ReadAt(const OpenDrawing& drawing, std::int64_t position, std::uint8_t* out, std::size_t bytes) {
   std::size_t done = 0;
   while (done < bytes) {
     const ssize_t got = pread(drawing.descriptor, out + done, bytes - done, static_cast<off_t>(position + done));
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0) CachedFileRecordReadError(errno);
     if (got <= 0) return false;
     done += static_cast<std::size_t>(got);
   }

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "toolkit/cached_file.h"
+
 const std::uint8_t kDxfBinarySentinel[kDxfBinarySentinelBytes] = {
     'A', 'u', 't', 'o', 'C', 'A', 'D', ' ', 'B', 'i', 'n', 'a', 'r', 'y', ' ', 'D', 'X', 'F', '\r', '\n', 0x1A, 0};
 
@@ -30,7 +32,10 @@ bool Fill(DxfTagReader* reader, std::size_t wanted) {
     const ssize_t got = pread(reader->descriptor, reader->buffer + reader->bufferLength,
                               kDxfReadBlockBytes - reader->bufferLength, static_cast<off_t>(at));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
+    if (got < 0) {
+      CachedFileRecordReadError(errno);  // the drawing is unreadable
+      return false;
+    }
     if (got == 0) break;  // the file shrank
     reader->bufferLength += static_cast<std::size_t>(got);
     if (reader->bufferLength - reader->cursor >= wanted) break;

@@ -24,13 +24,18 @@ bool Keep(PreviewImage& image, std::uint32_t length) {
   return true;
 }
 
-// A DXF by its content, or by its name when the content says nothing.
+// A DXF by its name, or by its content when the name says nothing.
 bool IsDxf(const std::string& path) {
   const std::size_t n = path.size();
   const auto lower = [&](std::size_t i) { return static_cast<char>(path[i] | 0x20); };
-  return IsDxfDrawing(path.c_str()) == 1 ||
-         (n >= 4 && path[n - 4] == '.' && lower(n - 3) == 'd' && lower(n - 2) == 'x' && lower(n - 1) == 'f');
+  return (n >= 4 && path[n - 4] == '.' && lower(n - 3) == 'd' && lower(n - 2) == 'x' && lower(n - 1) == 'f') ||
+         IsDxfDrawing(path.c_str()) == 1;
 }
+
+// Most drawings are DWG files: the DWG reader is asked first, and only a
+// file it does not take, and could read, is looked at as a DXF. A DWG is
+// then opened no more often than DWG reading itself needs.
+bool WorthTryingAsDxf(const std::string& path) { return CachedFileReadError() == 0 && IsDxf(path); }
 
 }  // namespace
 
@@ -58,22 +63,25 @@ bool PreviewImage::Reserve(std::uint32_t bytes) {
 }
 
 std::uint32_t PreviewImageSizeOf(const std::string& path) {
-  return IsDxf(path) ? DxfPreviewImageSize(path.c_str()) : PreviewImageSize(path.c_str());
+  const std::uint32_t size = PreviewImageSize(path.c_str());
+  if (size != 0 || !WorthTryingAsDxf(path)) return size;
+  return DxfPreviewImageSize(path.c_str());
 }
 
 namespace {
 
-bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
+using ExtractFunction = std::int16_t (*)(const char*, std::uint8_t*, std::uint32_t, std::uint32_t*);
+using MeasureFunction = std::uint32_t (*)(const char*);
+
+// Reads with one format's pair of functions (DXF and DWG extraction share
+// their conventions).
+bool ReadWith(const std::string& path, PreviewImage& image, ExtractFunction extract, MeasureFunction measure) {
   image.length = 0;
   image.kind = PreviewKind::Unknown;
   if (image.capacity == 0) {
     image.data.reset(new (std::nothrow) std::uint8_t[kFirstCapacity]);
     image.capacity = image.data ? kFirstCapacity : 0;
   }
-  // DXF and DWG extraction share their conventions.
-  const bool dxf = IsDxf(path);
-  const auto extract = dxf ? ExtractDxfPreviewImage : ExtractPreviewImage;
-  const auto measure = dxf ? DxfPreviewImageSize : PreviewImageSize;
   std::uint32_t length = 0;
   if (image.capacity > 0) {
     if (extract(path.c_str(), image.data.get(), image.capacity, &length) != 0) {
@@ -93,6 +101,12 @@ bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
   // skipped: its buffer holds nothing to decode.
   if (extract(path.c_str(), image.data.get(), size, &length) == 0) return false;
   return Keep(image, length);
+}
+
+bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
+  if (ReadWith(path, image, ExtractPreviewImage, PreviewImageSize)) return true;
+  if (!WorthTryingAsDxf(path)) return false;
+  return ReadWith(path, image, ExtractDxfPreviewImage, DxfPreviewImageSize);
 }
 
 }  // namespace
