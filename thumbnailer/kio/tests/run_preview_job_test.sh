@@ -22,5 +22,5 @@ chmod 700 "$scratch/runtime"
 env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS \
   HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_CACHE_HOME="$scratch/home/.cache" \
   XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime" \
-  QT_QPA_PLATFORM=offscreen KDE_FORK_SLAVES=1 QT_PLUGIN_PATH="$plugins" LD_PRELOAD="$shim" \
+  QT_QPA_PLATFORM=offscreen KDE_FORK_SLAVES=1 QT_PLUGIN_PATH="$plugins" LD_PRELOAD="$shim" PICTROVE_FAIL_READS=/read-fails.dwg \
   dbus-run-session -- ${PICTROVE_TEST_WRAP:-} "$program" "$plugin_id" "$thumbnailer" "$scratch"
