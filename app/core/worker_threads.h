@@ -11,4 +11,12 @@ inline constexpr int kMaxWorkerThreads = 256;
 // count.
 int WorkerThreads();
 
+// How many drawings may be read at once by work that mostly waits on
+// storage (reading previews' headers, or their bytes ahead of decoding):
+// PICTROVE_THREADS when it is set as above, otherwise enough to hide a
+// network share's latency (kReadsInFlight), and never fewer than
+// WorkerThreads().
+inline constexpr int kReadsInFlight = 16;
+int ReadingThreads();
+
 }  // namespace pictrove

@@ -2,6 +2,7 @@
 // whatever finishes first, a bounded number in flight, errors passed on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -123,6 +124,10 @@ TEST(WorkerThreads, PinnedByTheEnvironmentOrTheMachinesCores) {
   for (const Case& c : cases) {
     setenv("PICTROVE_THREADS", c.value, 1);
     EXPECT_EQ(pictrove::WorkerThreads(), c.expected == 0 ? cores : c.expected) << "'" << c.value << "'";
+    // Reading keeps a share's worth of reads in flight unless pinned.
+    EXPECT_EQ(pictrove::ReadingThreads(),
+              c.expected == 0 ? std::max(cores, pictrove::kReadsInFlight) : c.expected)
+        << "'" << c.value << "'";
   }
   if (saved) {
     setenv("PICTROVE_THREADS", previous.c_str(), 1);
