@@ -6,6 +6,7 @@
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
 #include "app/core/drawing_picture.h"
+#include "app/core/preview_info.h"
 #include "app/core/rgb_picture.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail_bitmap.h"
@@ -31,17 +32,38 @@ class ScreenContext {
 
 }  // namespace
 
-std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing) {
-  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
-  if (!preview.listed()) return nullptr;
-  std::unique_ptr<PreviewEntry> entry;
+namespace {
+
+std::unique_ptr<PreviewEntry> NewEntry(const FoundFile& drawing) {
   try {
-    entry = std::make_unique<PreviewEntry>();
+    auto entry = std::make_unique<PreviewEntry>();
     entry->m_strPath = drawing.path;
     entry->m_strName = drawing.name;
+    return entry;
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
+}
+
+}  // namespace
+
+std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing, EntryThumbnails thumbnails) {
+  if (thumbnails == EntryThumbnails::OnDemand) {
+    // Whether the drawing has a preview, and what its header says of it.
+    const PreviewImage* image = ReadThreadPreview(drawing.path, PreviewRead::Reuse);
+    if (image == nullptr) return nullptr;
+    const PreviewInfo info = ReadPreviewInfo(image->data.get(), image->length);
+    std::unique_ptr<PreviewEntry> entry = NewEntry(drawing);
+    if (entry == nullptr) return nullptr;
+    entry->m_kind = info.kind;
+    entry->m_nPreviewWidth = info.width;
+    entry->m_nPreviewHeight = info.height;
+    return entry;
+  }
+  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
+  if (!preview.listed()) return nullptr;
+  std::unique_ptr<PreviewEntry> entry = NewEntry(drawing);
+  if (entry == nullptr) return nullptr;
   // Without a thumbnail, an entry is still listed, like one whose preview
   // cannot be decoded.
   MakeThumbnailBitmap(preview, *entry);
@@ -53,12 +75,12 @@ PreviewSession::PreviewSession(ToolkitSession::Starter start) : toolkit_(start) 
 PreviewSession::~PreviewSession() { Close(); }
 
 PreviewSession::EntryList PreviewSession::LoadEntries(const std::vector<FoundFile>& drawings,
-                                                      int threads) const {
+                                                      int threads, EntryThumbnails thumbnails) const {
   EntryList found;
   found.reserve(drawings.size());
+  if (threads <= 0) threads = thumbnails == EntryThumbnails::OnDemand ? ReadingThreads() : WorkerThreads();
   RunInOrder(
-      drawings.size(), threads > 0 ? threads : WorkerThreads(),
-      [&](std::size_t i) { return LoadPreviewEntry(drawings[i]); },
+      drawings.size(), threads, [&](std::size_t i) { return LoadPreviewEntry(drawings[i], thumbnails); },
       [&](std::size_t, std::unique_ptr<PreviewEntry>&& entry) {
         if (entry) found.push_back(std::move(entry));
       });
@@ -66,13 +88,18 @@ PreviewSession::EntryList PreviewSession::LoadEntries(const std::vector<FoundFil
   return found;
 }
 
-void PreviewSession::SetEntries(EntryList entries) { entries_ = std::move(entries); }
+void PreviewSession::SetEntries(EntryList entries) {
+  thumbnails_.Use(nullptr);
+  entries_ = std::move(entries);
+  thumbnails_.Use(&entries_);
+}
 
 void PreviewSession::Load(const std::vector<FoundFile>& drawings, int threads) {
   SetEntries(LoadEntries(drawings, threads));
 }
 
 void PreviewSession::Clear() {
+  thumbnails_.Use(nullptr);
   // Each entry frees its bitmap's graphics object with it.
   entries_.clear();
   entries_.shrink_to_fit();
@@ -105,6 +132,14 @@ EncodedEntry CaptureAndEncode(const PreviewEntry& saved, OutputFormat format) {
   EncodedEntry made;
   try {
     HBITMAP bitmap = saved.m_bitmap ? saved.m_bitmap->GetSafeHandle() : nullptr;
+    // An entry that holds no thumbnail now has one made for the save alone,
+    // the way the scan would have made it, and dropped after.
+    std::unique_ptr<PreviewEntry> madeForSave;
+    if (bitmap == nullptr) {
+      madeForSave = std::make_unique<PreviewEntry>();
+      madeForSave->m_strPath = saved.m_strPath;
+      if (MakeEntryThumbnail(*madeForSave)) bitmap = madeForSave->m_bitmap->GetSafeHandle();
+    }
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint8_t* pixels = nullptr;
@@ -163,6 +198,8 @@ void PreviewSession::SaveAll(OutputFormat format, const SaveReport& report, int 
 }
 
 void PreviewSession::Close() {
+  // Nothing is read ahead once the toolkit stops.
+  thumbnails_.Use(nullptr);
   toolkit_.Stop();
   Clear();
 }

@@ -17,9 +17,15 @@
 #include "app/core/preview_entry.h"
 #include "app/core/save_outcome.h"
 #include "app/core/save_thumbnail.h"
+#include "app/core/thumbnail_cache.h"
 #include "app/core/toolkit_session.h"
 
 namespace pictrove {
+
+// Whether a scan makes every entry's thumbnail, or leaves that to the
+// moment an entry comes on show or is saved (a folder of any size then
+// takes memory for its entries' names, not for their thumbnails).
+enum class EntryThumbnails { Made, OnDemand };
 
 class PreviewSession {
  public:
@@ -43,9 +49,21 @@ class PreviewSession {
   // the pixel, for any thread count. Needs a started session; touches none
   // of its entries, so it may run on a worker thread while another reads
   // them.
-  EntryList LoadEntries(const std::vector<FoundFile>& drawings, int threads = 0) const;
+  // OnDemand reads no more than each preview's header (its kind and size)
+  // and leaves the thumbnails to ShowEntry and the saves; it mostly waits
+  // on storage, so `threads` 0 then means ReadingThreads().
+  EntryList LoadEntries(const std::vector<FoundFile>& drawings, int threads = 0,
+                        EntryThumbnails thumbnails = EntryThumbnails::Made) const;
   // Makes `entries` the session's entries, freeing the previous ones.
   void SetEntries(EntryList entries);
+  // Makes entry `index` hold its thumbnail for showing, has those next to
+  // it in the stepping `direction` (+1 or -1) made ahead, and drops the
+  // thumbnails beyond the budget (see ThumbnailCache). Throws nothing.
+  void ShowEntry(std::size_t index, int direction) { thumbnails_.Show(index, direction); }
+  // How many entries may hold a thumbnail at once (kThumbnailBudget unless
+  // set), and how many do.
+  void SetThumbnailBudget(std::size_t budget) { thumbnails_.SetBudget(budget); }
+  std::size_t HeldThumbnails() const { return thumbnails_.held(); }
   // SetEntries(LoadEntries(drawings, threads)).
   void Load(const std::vector<FoundFile>& drawings, int threads = 0);
   // Frees every entry with its thumbnail.
@@ -55,7 +73,8 @@ class PreviewSession {
   // The entry at `index`, null outside 0 .. size() - 1.
   const PreviewEntry* entry(std::size_t index) const;
 
-  // Captures entry `index`'s thumbnail from its device bitmap and writes it
+  // Captures entry `index`'s thumbnail from its device bitmap (made for the
+  // save when the entry holds none) and writes it
   // beside the drawing, named after it with the format's text (see
   // SaveThumbnail), as part of `batch` when one is given (see SaveBatch).
   // NoEntry for an index outside the entries, NoPicture for an entry
@@ -80,10 +99,12 @@ class PreviewSession {
 
   ToolkitSession toolkit_;
   EntryList entries_;
+  ThumbnailCache thumbnails_;
 };
 
 // One drawing's entry as a scan makes it: null when the drawing has no
 // usable preview. Safe to call on several threads at once.
-std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing);
+std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing,
+                                               EntryThumbnails thumbnails = EntryThumbnails::Made);
 
 }  // namespace pictrove

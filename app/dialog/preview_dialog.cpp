@@ -173,6 +173,7 @@ void PreviewDialog::ScanChosenFolder(const std::string& folder, const std::strin
       for (std::size_t i = 0; i < EntryCount(); ++i) {
         if (Entry(i)->m_strName != show) continue;
         m_nCurrent = static_cast<int>(i);
+        m_session->ShowEntry(i, +1);
         m_view.SetSpinPosition(m_nCurrent);
         break;
       }
@@ -208,7 +209,9 @@ BOOL PreviewDialog::ScanFolder(const std::string& folder) {
     // The file work runs off the user-interface thread and builds a list of
     // its own, so the window never sees a half-built entry list.
     PreviewSession::EntryList found;
-    m_view.RunWork([&] { found = m_session->LoadEntries(matches); });
+    // Only the previews' headers are read now: the thumbnails are made as
+    // the entries come on show or are saved.
+    m_view.RunWork([&] { found = m_session->LoadEntries(matches, 0, EntryThumbnails::OnDemand); });
     m_session->SetEntries(std::move(found));
   } catch (const std::bad_alloc&) {
     // Too many drawings for the memory left: nothing of the scan is kept.
@@ -222,6 +225,7 @@ BOOL PreviewDialog::ScanFolder(const std::string& folder) {
   m_view.SetSpinRange(0, n - 1);
   m_view.SetSpinPosition(0);
   m_nCurrent = 0;
+  m_session->ShowEntry(0, +1);
   m_view.EnableControl(IDC_SAVE, true);
   m_view.EnableControl(IDC_SAVEALL, true);
   m_view.EnableControl(IDC_FRAME, true);
@@ -249,6 +253,7 @@ int PreviewDialog::OnDeltaposSpin(int delta) {
       m_nCurrent += 1;
       if (m_nCurrent == n) m_nCurrent = 0;
     }
+    m_session->ShowEntry(static_cast<std::size_t>(m_nCurrent), delta < 0 ? -1 : +1);
   }
   m_view.InvalidateRect(m_rcThumb, false);
   UpdateLabel();

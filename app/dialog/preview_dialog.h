@@ -91,6 +91,11 @@ class PreviewDialog {
   int CurrentIndex() const { return m_nCurrent; }
   // Whether a scan is under way (the window takes no drops then).
   bool Scanning() const { return m_bScanning; }
+  // How many entries may hold a thumbnail at once, and how many do.
+  void SetThumbnailBudget(std::size_t budget) {
+    if (m_session) m_session->SetThumbnailBudget(budget);
+  }
+  std::size_t HeldThumbnails() const { return m_session ? m_session->HeldThumbnails() : 0; }
 
  private:
   void ReportSaveFailures(const std::vector<SaveOutcome>& failures, int attempted);

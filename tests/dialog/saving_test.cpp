@@ -103,6 +103,22 @@ void ExpectThumbnailFile(int format, const std::vector<std::uint8_t>& file) {
   }
 }
 
+// The pixels of a saved 180 x 140 BMP file, empty when it does not decode.
+std::vector<std::uint8_t> SavedBmpPixels(const std::string& path) {
+  const std::vector<std::uint8_t> file = readFile(path);
+  ImageStream* source = tsOpenMemorySource(file.data(), static_cast<std::uint32_t>(file.size()));
+  if (source == nullptr) return {};
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint8_t* decoded = tsReadBMP(source, &width, &height, 24, nullptr);
+  tsCloseSource(source);
+  if (decoded == nullptr) return {};
+  EXPECT_EQ(width * height, 180u * 140u);
+  const std::vector<std::uint8_t> saved(decoded, decoded + 180 * 140 * 3);
+  GlobalFree(decoded);
+  return saved;
+}
+
 class SavingTest : public DialogTest {
  protected:
   void OpenWith(const std::vector<std::string>& names) {
@@ -138,19 +154,56 @@ TEST_F(SavingTest, SavedPixelsAreTheThumbnailsPixels) {
   OpenWith({"plan.dwg"});
   view.selection = 0;
   dialog.OnSave();
-  const std::vector<std::uint8_t> file = readFile(dir.file("plan.BMP"));
-  ImageStream* source = tsOpenMemorySource(file.data(), static_cast<std::uint32_t>(file.size()));
-  ASSERT_NE(source, nullptr);
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint8_t* decoded = tsReadBMP(source, &width, &height, 24, nullptr);
-  tsCloseSource(source);
-  ASSERT_NE(decoded, nullptr);
-  const std::vector<std::uint8_t> saved(decoded, decoded + 180 * 140 * 3);
-  GlobalFree(decoded);
+  const std::vector<std::uint8_t> saved = SavedBmpPixels(dir.file("plan.BMP"));
+  ASSERT_FALSE(saved.empty());
   EXPECT_EQ(saved, Thumbnail(0));
   EXPECT_TRUE(IsWhite(saved, 0, 0)) << "the canvas shows where the picture does not reach";
   EXPECT_EQ(PixelAt(saved, 90, 70), 0xC03020u);
+}
+
+// Thumbnails are made as entries come on show, a few at a time: stepping
+// through more drawings than that, both ways and round the ends, shows each
+// drawing's own picture every time, and Save All writes what was shown.
+TEST_F(SavingTest, AFewThumbnailsAtATimeShowAndSaveEveryDrawingsPicture) {
+  Open();
+  const std::uint32_t colours[] = {0xC03020, 0x20A040, 0x3040C0, 0x808000, 0x008080, 0x800080, 0x404040};
+  for (int i = 0; i < 7; ++i) {
+    const std::string name = std::string(1, static_cast<char>('a' + i)) + ".dwg";
+    Put(name, i % 2 == 0 ? BmpDrawing(200 - 20 * i, 100 + 10 * i, colours[i]) : PngDrawing(64 + i, 48, colours[i]));
+  }
+  dialog.SetThumbnailBudget(2);
+  Select(dir.path());
+  ASSERT_EQ(dialog.EntryCount(), 7u);
+  std::vector<std::vector<std::uint8_t>> shown(7);
+  auto check = [&](const char* how) {
+    const int at = dialog.CurrentIndex();
+    const ThumbnailPaint paint = dialog.OnPaint();
+    const std::vector<std::uint8_t> pixels = Thumbnail(at);
+    ASSERT_FALSE(pixels.empty()) << how << " " << at;
+    EXPECT_EQ(paint.bitmap, dialog.Entry(static_cast<std::size_t>(at))->m_bitmap->GetSafeHandle());
+    EXPECT_EQ(PixelAt(pixels, 90, 70), colours[at]) << how << " " << at;
+    if (shown[at].empty()) shown[at] = pixels;
+    EXPECT_EQ(pixels, shown[at]) << how << " " << at << " looks as it did before";
+    EXPECT_LE(dialog.HeldThumbnails(), 2u) << how << " " << at;
+  };
+  check("first");
+  for (int i = 0; i < 9; ++i) {
+    dialog.OnDeltaposSpin(+1);
+    check("forward");
+  }
+  for (int i = 0; i < 10; ++i) {
+    dialog.OnDeltaposSpin(-1);
+    check("back");
+  }
+
+  view.selection = 0;
+  dialog.OnSaveAll();
+  EXPECT_EQ(view.lastMessage(), "All bitmap previews have been saved!");
+  for (int i = 0; i < 7; ++i) {
+    const std::string name = std::string(1, static_cast<char>('a' + i)) + ".BMP";
+    EXPECT_EQ(SavedBmpPixels(dir.file(name)), shown[i]) << name;
+  }
+  EXPECT_LE(dialog.HeldThumbnails(), 2u) << "saving keeps no more";
 }
 
 TEST_F(SavingTest, SaveAllWritesOneFileBesideEachDrawingAndReportsOnce) {
