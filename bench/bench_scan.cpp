@@ -2,14 +2,16 @@
 // preview's header read (on ReadingThreads()), the entries kept, and the
 // first entry's thumbnail made for showing.
 //
-//   bench_scan FOLDER [RUNS]
+//   bench_scan FOLDER [RUNS [save]]
 //
 // Prints one line per run, "scanned N drawings (M with previews) in T ms,
 // first thumbnail after F ms", RUNS times (default 3), then the median and
 // the process's peak memory, which holds the entries of one scan at a time.
 // The page cache is warmed by a first scan that is not reported.
 // `pictrove --list FOLDER` reads the same bytes and is the peer to compare
-// with (bench_app_list times it).
+// with (bench_app_list times it). With "save", one more scan is followed by
+// Save All as BMP beside the drawings, timed with the peak memory after it;
+// `pictrove --export FOLDER --format BMP` is its peer.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -62,12 +64,12 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: bench_scan FOLDER [RUNS]\n");
+  if (argc < 2 || argc > 4 || (argc == 4 && std::string(argv[3]) != "save")) {
+    std::fprintf(stderr, "usage: bench_scan FOLDER [RUNS [save]]\n");
     return 2;
   }
   const std::string folder = argv[1];
-  const int runs = argc == 3 ? std::max(1, std::atoi(argv[2])) : 3;
+  const int runs = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 3;
   PreviewSession session;
   if (!session.started()) {
     std::fprintf(stderr, "bench_scan: the drawing toolkit did not start\n");
@@ -86,5 +88,18 @@ int main(int argc, char** argv) {
   getrusage(RUSAGE_SELF, &usage);
   std::printf("median: %.0f ms with %d reading threads; peak memory %.1f MB\n", Median(times),
               ReadingThreads(), static_cast<double>(usage.ru_maxrss) / 1024.0);
+  if (argc == 4) {
+    session.SetEntries(session.LoadEntries(FindDrawingFiles(folder), 0, EntryThumbnails::OnDemand));
+    session.ShowEntry(0, +1);
+    std::size_t written = 0;
+    const auto start = Clock::now();
+    session.SaveAll(OutputFormat::Bmp, [&](int, SaveOutcome&& outcome) {
+      if (outcome.status == SaveStatus::Written) ++written;
+    });
+    const double ms = Milliseconds(start, Clock::now());
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("Save All: %zu of %zu BMP files written in %.0f ms with %d threads; peak memory %.1f MB\n",
+                written, session.size(), ms, WorkerThreads(), static_cast<double>(usage.ru_maxrss) / 1024.0);
+  }
   return 0;
 }

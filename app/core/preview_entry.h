@@ -20,6 +20,11 @@ struct PreviewEntry {
   PreviewKind m_kind = PreviewKind::Unknown;
   std::uint32_t m_nPreviewWidth = 0;
   std::uint32_t m_nPreviewHeight = 0;
+  // On a screen with more pixels than points: the thumbnail made for the
+  // screen's pixels (see ScreenCanvasSize) and the ratio it was made for;
+  // null otherwise. What is shown; saves take m_bitmap.
+  std::unique_ptr<BitmapObject> m_screenBitmap;
+  double m_screenRatio = 1.0;
 };
 
 }  // namespace pictrove

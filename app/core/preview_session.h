@@ -58,8 +58,11 @@ class PreviewSession {
   void SetEntries(EntryList entries);
   // Makes entry `index` hold its thumbnail for showing, has those next to
   // it in the stepping `direction` (+1 or -1) made ahead, and drops the
-  // thumbnails beyond the budget (see ThumbnailCache). Throws nothing.
-  void ShowEntry(std::size_t index, int direction) { thumbnails_.Show(index, direction); }
+  // thumbnails beyond the budget (see ThumbnailCache), for a screen of
+  // `ratio` device pixels per point. Throws nothing.
+  void ShowEntry(std::size_t index, int direction, double ratio = 1.0) {
+    thumbnails_.Show(index, direction, ratio);
+  }
   // How many entries may hold a thumbnail at once (kThumbnailBudget unless
   // set), and how many do.
   void SetThumbnailBudget(std::size_t budget) { thumbnails_.SetBudget(budget); }

@@ -24,6 +24,9 @@ struct ThumbnailPlacement {
   std::int32_t top = 0;
 };
 ThumbnailPlacement PlaceOnThumbnail(std::uint32_t width, std::uint32_t height);
+// The same on a canvas of any size.
+ThumbnailPlacement PlaceOnCanvas(std::uint32_t width, std::uint32_t height, int canvasWidth,
+                                 int canvasHeight);
 
 // The thumbnail's RGB pixels, rows top first.
 using ThumbnailPixels = std::array<std::uint8_t, kThumbBytes>;
@@ -31,5 +34,18 @@ using ThumbnailPixels = std::array<std::uint8_t, kThumbBytes>;
 // Fills `canvas` with white and the scaled, centred picture (bilinear
 // resampling, reproducible to the byte).
 void ComposeThumbnail(const RgbPicture& picture, ThumbnailPixels& canvas);
+// The same rules on a canvas of canvasWidth x canvasHeight RGB pixels: the
+// thumbnail made for a screen with more pixels than points.
+void ComposeThumbnailAt(const RgbPicture& picture, int canvasWidth, int canvasHeight, std::uint8_t* canvas);
+
+// The canvas a screen of `ratio` device pixels per point shows in the
+// thumbnail's 180 x 140 points: each side times the ratio, to the nearest
+// pixel (225 x 175 at 1.25, 270 x 210 at 1.5, 360 x 280 at 2); 180 x 140 for
+// a ratio of 1 or less; no larger than at a ratio of 8.
+struct CanvasSize {
+  int width = kThumbWidth;
+  int height = kThumbHeight;
+};
+CanvasSize ScreenCanvasSize(double ratio);
 
 }  // namespace pictrove

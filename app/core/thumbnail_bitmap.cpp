@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "app/core/thumbnail.h"
 #include "imaging/tessera.h"
@@ -26,6 +28,27 @@ bool MakeThumbnailBitmap(const DrawingPicture& preview, PreviewEntry& entry) {
     bitmap->Attach(tsMakeDisplayBitmap(canvas->data(), kThumbWidth, kThumbHeight, nullptr, nullptr));
   } catch (const std::bad_alloc&) {
     return false;
+  }
+  return true;
+}
+
+bool MakeThumbnailBitmaps(const DrawingPicture& preview, PreviewEntry& entry, double ratio) {
+  entry.m_screenBitmap.reset();
+  entry.m_screenRatio = 1.0;
+  if (!MakeThumbnailBitmap(preview, entry)) return false;
+  const CanvasSize size = ScreenCanvasSize(ratio);
+  if (size.width == kThumbWidth && size.height == kThumbHeight) return true;
+  try {
+    std::vector<std::uint8_t> canvas(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height) * 3);
+    ComposeThumbnailAt(preview.picture, size.width, size.height, canvas.data());
+    auto screen = std::make_unique<BitmapObject>();
+    screen->Attach(tsMakeDisplayBitmap(canvas.data(), static_cast<std::uint32_t>(size.width),
+                                       static_cast<std::uint32_t>(size.height), nullptr, nullptr));
+    if (screen->GetSafeHandle() != nullptr) {
+      entry.m_screenBitmap = std::move(screen);
+      entry.m_screenRatio = ratio < 8.0 ? ratio : 8.0;
+    }
+  } catch (const std::bad_alloc&) {
   }
   return true;
 }

@@ -14,4 +14,10 @@ namespace pictrove {
 // also when memory runs out. Throws nothing.
 bool MakeThumbnailBitmap(const DrawingPicture& preview, PreviewEntry& entry);
 
+// As MakeThumbnailBitmap, and for a screen `ratio` above 1 also the
+// thumbnail made for the screen's pixels, by the same rules, held by the
+// entry's m_screenBitmap (which is let go of at a ratio of 1). Without
+// memory for it the entry shows the 180 x 140 thumbnail. Throws nothing.
+bool MakeThumbnailBitmaps(const DrawingPicture& preview, PreviewEntry& entry, double ratio);
+
 }  // namespace pictrove

@@ -20,14 +20,14 @@ constexpr std::chrono::milliseconds kWaitForAhead{100};
 
 }  // namespace
 
-bool MakeEntryThumbnail(PreviewEntry& entry) {
+bool MakeEntryThumbnail(PreviewEntry& entry, double ratio) {
   const DrawingPicture preview = LoadDrawingPicture(entry.m_strPath);
   if (!preview.listed()) return false;
   if (entry.m_bitmap) entry.m_bitmap->DeleteObject();
   // The size is the decoded picture's; one that does not decode has none.
   entry.m_nPreviewWidth = 0;
   entry.m_nPreviewHeight = 0;
-  MakeThumbnailBitmap(preview, entry);
+  MakeThumbnailBitmaps(preview, entry, ratio);
   return true;
 }
 
@@ -68,14 +68,16 @@ void ThumbnailCache::WorkAhead() {
     const std::size_t index = queue_.front();
     queue_.pop_front();
     making_ = index;
-    // The entry's path stays as it is while the cache uses the entries.
+    // The entry's path stays as it is while the cache uses the entries,
+    // and the ratio while the thread runs.
     const std::string& path = (*entries_)[index]->m_strPath;
+    const double ratio = ratio_;
     lock.unlock();
     std::unique_ptr<PreviewEntry> made;
     try {
       made = std::make_unique<PreviewEntry>();
       made->m_strPath = path;
-      if (!MakeEntryThumbnail(*made)) made.reset();
+      if (!MakeEntryThumbnail(*made, ratio)) made.reset();
     } catch (const std::bad_alloc&) {
       // Show makes it again when the entry comes on show.
       made.reset();
@@ -112,6 +114,8 @@ void ThumbnailCache::TakeMade() {
     PreviewEntry& entry = *(*entries_)[one.index];
     if (Held(one.index)) continue;
     std::swap(entry.m_bitmap, one.made->m_bitmap);
+    std::swap(entry.m_screenBitmap, one.made->m_screenBitmap);
+    entry.m_screenRatio = one.made->m_screenRatio;
     entry.m_kind = one.made->m_kind;
     entry.m_nPreviewWidth = one.made->m_nPreviewWidth;
     entry.m_nPreviewHeight = one.made->m_nPreviewHeight;
@@ -129,7 +133,7 @@ void ThumbnailCache::MakeNow(std::size_t index) {
   TakeMade();
   if (Held(index)) return;
   PreviewEntry& entry = *(*entries_)[index];
-  MakeEntryThumbnail(entry);
+  MakeEntryThumbnail(entry, ratio_);
   if (entry.m_bitmap && entry.m_bitmap->GetSafeHandle() != nullptr) Touch(index);
 }
 
@@ -146,8 +150,23 @@ std::vector<std::size_t> ThumbnailCache::Around(std::size_t index, int direction
   return around;
 }
 
-void ThumbnailCache::Show(std::size_t index, int direction) {
+void ThumbnailCache::Drop(std::size_t index) {
+  PreviewEntry* dropped = (*entries_)[index].get();
+  if (dropped->m_bitmap) dropped->m_bitmap->DeleteObject();
+  dropped->m_screenBitmap.reset();
+  dropped->m_screenRatio = 1.0;
+}
+
+void ThumbnailCache::Show(std::size_t index, int direction, double ratio) {
   if (entries_ == nullptr || index >= entries_->size() || (*entries_)[index] == nullptr) return;
+  if (!(ratio > 1.0)) ratio = 1.0;  // also a ratio that is not a number
+  if (ratio != ratio_) {
+    // The thread ahead is stopped before the ratio it reads changes.
+    Stop();
+    for (std::size_t held : held_) Drop(held);
+    held_.clear();
+    ratio_ = ratio;
+  }
   try {
     TakeMade();
     if (!Held(index)) MakeNow(index);
@@ -159,8 +178,7 @@ void ThumbnailCache::Show(std::size_t index, int direction) {
     }
     if (Held(index)) Touch(index);
     while (held_.size() > budget_) {
-      PreviewEntry* dropped = (*entries_)[held_.front()].get();
-      if (dropped->m_bitmap) dropped->m_bitmap->DeleteObject();
+      Drop(held_.front());
       held_.erase(held_.begin());
     }
 

@@ -32,11 +32,13 @@ inline constexpr std::size_t kThumbnailsBehind = 1;
 
 // Makes the entry's 180 x 140 thumbnail from its drawing as the scan would
 // (reading, decoding, composing, the display bitmap) and hands it to
-// the entry, with what the decoding learnt of the preview. False, leaving
-// the entry as it was, when the drawing can no longer be read; an entry
-// whose preview does not decode holds no bitmap. Any thread may call it
-// for an entry no other thread touches. Throws nothing.
-bool MakeEntryThumbnail(PreviewEntry& entry);
+// the entry, with what the decoding learnt of the preview; for a screen
+// `ratio` above 1 also the thumbnail for the screen's pixels (see
+// MakeThumbnailBitmaps). False, leaving the entry as it was, when the
+// drawing can no longer be read; an entry whose preview does not decode
+// holds no bitmap. Any thread may call it for an entry no other thread
+// touches. Throws nothing.
+bool MakeEntryThumbnail(PreviewEntry& entry, double ratio = 1.0);
 
 class ThumbnailCache {
  public:
@@ -63,9 +65,10 @@ class ThumbnailCache {
   // it made ahead: those after it in `direction` (+1 or -1; the dialog's
   // steps, which wrap at both ends) and one behind it, as far as the budget
   // allows, and drops the thumbnails of the entries used longest ago beyond
-  // the budget. An index outside the entries changes nothing. Throws
-  // nothing.
-  void Show(std::size_t index, int direction);
+  // the budget. The thumbnails are made for a screen of `ratio` device
+  // pixels per point; a new ratio drops those made for the previous one.
+  // An index outside the entries changes nothing. Throws nothing.
+  void Show(std::size_t index, int direction, double ratio = 1.0);
 
   // How many entries hold a thumbnail now.
   std::size_t held() const { return held_.size(); }
@@ -78,6 +81,8 @@ class ThumbnailCache {
   };
 
   void Stop();
+  // Drops entry `index`'s thumbnails.
+  void Drop(std::size_t index);
   void WorkAhead();
   // Hands the thumbnails made ahead to their entries.
   void TakeMade();
@@ -92,6 +97,7 @@ class ThumbnailCache {
 
   EntryList* entries_ = nullptr;
   std::size_t budget_;
+  double ratio_ = 1.0;  // the screen's, as the thumbnails held are made for
   // The entries holding a thumbnail, the one used longest ago first.
   std::vector<std::size_t> held_;
 

@@ -52,6 +52,9 @@ class DialogView {
   virtual Rect ControlClientRect(int id) = 0;
   // Marks `rect` for repainting; `erase` repaints the background first.
   virtual void InvalidateRect(const Rect& rect, bool erase) = 0;
+  // How many device pixels the window's screen has per point (1 on most
+  // desktop screens, 2 on many laptops').
+  virtual double DevicePixelRatio() { return 1.0; }
   // Sets the window's big and small icons from icon resource `iconId`.
   virtual void SetIcon(int iconId) = 0;
   // The system menu (on Linux the dialog's context menu).

@@ -131,7 +131,23 @@ ThumbnailPaint PreviewDialog::OnPaint() const {
   paint.bitmap = entry->m_bitmap ? entry->m_bitmap->GetSafeHandle() : nullptr;
   paint.left = m_rcThumb.left;
   paint.top = m_rcThumb.top;
+  if (paint.bitmap != nullptr && entry->m_screenBitmap && entry->m_screenBitmap->GetSafeHandle() != nullptr) {
+    paint.bitmap = entry->m_screenBitmap->GetSafeHandle();
+    paint.scale = entry->m_screenRatio;
+  }
   return paint;
+}
+
+void PreviewDialog::ShowCurrent(int direction) {
+  if (m_session && m_nCurrent >= 0) {
+    m_session->ShowEntry(static_cast<std::size_t>(m_nCurrent), direction, m_view.DevicePixelRatio());
+  }
+}
+
+void PreviewDialog::OnScaleChange() {
+  if (m_bScanning || EntryCount() == 0) return;
+  ShowCurrent(+1);
+  m_view.InvalidateRect(m_rcThumb, false);
 }
 
 void PreviewDialog::OnSelect() {
@@ -173,7 +189,7 @@ void PreviewDialog::ScanChosenFolder(const std::string& folder, const std::strin
       for (std::size_t i = 0; i < EntryCount(); ++i) {
         if (Entry(i)->m_strName != show) continue;
         m_nCurrent = static_cast<int>(i);
-        m_session->ShowEntry(i, +1);
+        ShowCurrent(+1);
         m_view.SetSpinPosition(m_nCurrent);
         break;
       }
@@ -225,7 +241,7 @@ BOOL PreviewDialog::ScanFolder(const std::string& folder) {
   m_view.SetSpinRange(0, n - 1);
   m_view.SetSpinPosition(0);
   m_nCurrent = 0;
-  m_session->ShowEntry(0, +1);
+  ShowCurrent(+1);
   m_view.EnableControl(IDC_SAVE, true);
   m_view.EnableControl(IDC_SAVEALL, true);
   m_view.EnableControl(IDC_FRAME, true);
@@ -253,7 +269,7 @@ int PreviewDialog::OnDeltaposSpin(int delta) {
       m_nCurrent += 1;
       if (m_nCurrent == n) m_nCurrent = 0;
     }
-    m_session->ShowEntry(static_cast<std::size_t>(m_nCurrent), delta < 0 ? -1 : +1);
+    ShowCurrent(delta < 0 ? -1 : +1);
   }
   m_view.InvalidateRect(m_rcThumb, false);
   UpdateLabel();

@@ -30,6 +30,9 @@ struct ThumbnailPaint {
   HBITMAP bitmap = nullptr;  // null with draw set: the white canvas
   int left = 0;
   int top = 0;
+  // The bitmap's pixels per point: above 1 when it was made for a screen
+  // with more pixels than points, and fills the same 180 x 140 points.
+  double scale = 1.0;
 };
 
 class PreviewDialog {
@@ -59,6 +62,9 @@ class PreviewDialog {
   int OnDeltaposSpin(int delta);
   void OnSave();
   void OnSaveAll();
+  // The window moved to a screen of another pixel density: the thumbnail
+  // on show is made again for it.
+  void OnScaleChange();
   void OnExit();
   // Escape, the close box and Exit end here.
   void OnCancel();
@@ -106,6 +112,9 @@ class PreviewDialog {
   // Where the folder browser opens: the folder on show, else the last one
   // scanned when it is still there, else "" (the browser's own start).
   std::string BrowserFolder();
+  // Has the entry on show made (and those next to it in `direction`) for
+  // the screen's pixels.
+  void ShowCurrent(int direction);
 
   DialogView& m_view;
   ToolkitSession::Starter m_start;

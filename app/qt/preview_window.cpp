@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -230,6 +232,13 @@ int PreviewWindow::RunModal() {
     const QRect available = screen->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
   }
+  // A screen of another pixel density wants its own thumbnail.
+  winId();
+  if (QWindow* window = windowHandle()) {
+    connect(window, &QWindow::screenChanged, this, [this] {
+      if (logic_) logic_->OnScaleChange();
+    });
+  }
   // Queued now, these run once exec() has shown the window.
   for (std::function<void()>& task : tasksWhenShown_) QTimer::singleShot(0, this, std::move(task));
   tasksWhenShown_.clear();
@@ -337,6 +346,8 @@ void PreviewWindow::InvalidateRect(const Rect& rect, bool) {
   // covers it where one is shown.
   update(QRect(rect.left, rect.top, rect.width(), rect.height()));
 }
+
+double PreviewWindow::DevicePixelRatio() { return devicePixelRatioF(); }
 
 void PreviewWindow::SetIcon(int iconId) {
   if (iconId == IDR_MAINFRAME) setWindowIcon(AppIcon());
@@ -489,8 +500,18 @@ void PreviewWindow::paintThumbnail(QPainter& painter) {
   DeviceBitmapView view{};
   if (thumb.bitmap != nullptr && GetDeviceBitmapView(thumb.bitmap, &view) &&
       FormatOf(view.bitsPerPixel) != QImage::Format_Invalid) {
-    const QImage image(view.pixels, view.width, view.height, static_cast<qsizetype>(view.stride),
-                       FormatOf(view.bitsPerPixel));
+    QImage image(view.pixels, view.width, view.height, static_cast<qsizetype>(view.stride),
+                 FormatOf(view.bitsPerPixel));
+    if (thumb.scale > 1.0) {
+      // Made for the screen's pixels: one bitmap pixel to one device pixel,
+      // from the device pixel nearest the thumbnail's corner, over the same
+      // 180 x 140 points.
+      image.setDevicePixelRatio(thumb.scale);
+      const qreal ratio = painter.device()->devicePixelRatioF();
+      const QPointF corner(std::round(target.left() * ratio) / ratio, std::round(target.top() * ratio) / ratio);
+      painter.drawImage(corner, image);
+      return;
+    }
     painter.drawImage(target.topLeft(), image,
                       QRect(0, 0, std::min(view.width, kThumbWidth), std::min(view.height, kThumbHeight)));
     return;

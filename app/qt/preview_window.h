@@ -63,6 +63,7 @@ class PreviewWindow : public QDialog, public DialogView {
   void StopAnimation() override;
   Rect ControlClientRect(int id) override;
   void InvalidateRect(const Rect& rect, bool erase) override;
+  double DevicePixelRatio() override;
   void SetIcon(int iconId) override;
   bool HasSystemMenu() override;
   void AppendSystemMenuSeparator() override;

@@ -18,6 +18,16 @@ std::vector<std::uint8_t> TwoColourBmpDrawing(int width, int height, std::uint32
   return testsupport::dwgWithDib("AC1015", testsupport::dibBytes(layout));
 }
 
+std::vector<std::uint8_t> StripedBmpDrawing(int width, int height) {
+  testsupport::BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = 24;
+  layout.pixels =
+      testsupport::packRows(width, height, 24, [](int x, int) { return x % 2 == 0 ? 0x000000u : 0xFFFFFFu; });
+  return testsupport::dwgWithDib("AC1015", testsupport::dibBytes(layout));
+}
+
 std::vector<std::uint8_t> BmpDrawing(int width, int height, std::uint32_t rgb, int bitCount,
                                      const std::string& version) {
   testsupport::BmpLayout layout;

@@ -16,6 +16,9 @@ std::vector<std::uint8_t> BmpDrawing(int width, int height, std::uint32_t rgb, i
 // `right` (0xRRGGBB), so that the picture's orientation can be checked.
 std::vector<std::uint8_t> TwoColourBmpDrawing(int width, int height, std::uint32_t left,
                                               std::uint32_t right);
+// A drawing whose preview is a w x h bitmap of one-pixel columns,
+// alternately black and white (black first), as thin drawing lines are.
+std::vector<std::uint8_t> StripedBmpDrawing(int width, int height);
 // A text DXF drawing carrying the same preview as BmpDrawing(w, h, rgb).
 std::vector<std::uint8_t> DxfDrawing(int width, int height, std::uint32_t rgb);
 // A drawing whose preview is a w x h PNG picture of one colour.

@@ -33,6 +33,8 @@ class FakeView : public pictrove::DialogView, public pictrove::SettingsStore {
   std::map<std::string, int> settings;
   std::map<std::string, std::string> stringSettings;
   bool hasSystemMenu = true;
+  // The screen's device pixels per point.
+  double pixelRatio = 1.0;
 
   // ---- Recorded state ----
   bool created = false;
@@ -93,6 +95,7 @@ class FakeView : public pictrove::DialogView, public pictrove::SettingsStore {
   }
   void StopAnimation() override { playing = false; }
   pictrove::Rect ControlClientRect(int) override { return frameRect; }
+  double DevicePixelRatio() override { return pixelRatio; }
   void InvalidateRect(const pictrove::Rect& rect, bool erase) override {
     invalidations.emplace_back(rect, erase);
   }

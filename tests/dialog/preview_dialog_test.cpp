@@ -11,7 +11,9 @@
 
 #include "app/dialog/folder_browser.h"
 #include "app/dialog/resource_ids.h"
+#include "imaging/tessera.h"
 #include "platform/gdi.h"
+#include "platform/global_memory.h"
 #include "platform/message_box.h"
 #include "tests/dialog/dialog_fixture.h"
 #include "tests/dialog/drawing_fixtures.h"
@@ -169,6 +171,52 @@ TEST_F(DialogTest, StepsWrapAroundAtBothEnds) {
   EXPECT_EQ(Steps(-1, 1), std::vector<std::string>{"c.dwg - 3 of 3"}) << "back from the first";
   EXPECT_EQ(dialog.CurrentIndex(), 2);
   EXPECT_EQ(dialog.OnPaint().bitmap, dialog.Entry(2)->m_bitmap->GetSafeHandle());
+}
+
+// On a screen with more pixels than points the thumbnail is made for the
+// screen's pixels and fills the same place: thin lines stay lines.
+TEST_F(DialogTest, ThumbnailOnShowIsMadeForTheScreensPixels) {
+  Open();
+  Put("a.dwg", StripedBmpDrawing(360, 280));
+  Put("b.dwg", BmpDrawing(90, 200, 0x3040C0));
+  Select(dir.path());
+  struct Case {
+    double ratio;
+    std::uint32_t width, height;
+  };
+  for (const Case& c : {Case{1.0, 180, 140}, Case{1.25, 225, 175}, Case{1.5, 270, 210}, Case{2.0, 360, 280}}) {
+    view.pixelRatio = c.ratio;
+    dialog.OnScaleChange();
+    for (int step = 0; step < 2; ++step) {
+      const ThumbnailPaint paint = dialog.OnPaint();
+      ASSERT_TRUE(paint.draw && paint.bitmap != nullptr) << c.ratio;
+      EXPECT_EQ(paint.scale, c.ratio);
+      EXPECT_EQ(paint.left, dialog.ThumbnailRect().left) << "the same place";
+      if (c.ratio == 1.0) EXPECT_EQ(paint.bitmap, dialog.Entry(dialog.CurrentIndex())->m_bitmap->GetSafeHandle());
+      std::uint32_t width = 0;
+      std::uint32_t height = 0;
+      HDC screen = GetDC(nullptr);
+      std::uint8_t* pixels = tsCaptureBitmap(paint.bitmap, &width, &height, screen, nullptr);
+      ReleaseDC(nullptr, screen);
+      ASSERT_NE(pixels, nullptr);
+      EXPECT_EQ(width, c.width) << c.ratio;
+      EXPECT_EQ(height, c.height) << c.ratio;
+      auto at = [&](std::uint32_t x, std::uint32_t y) {
+        const std::uint8_t* p = pixels + (std::size_t{y} * width + x) * 3;
+        return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+      };
+      if (dialog.CurrentIndex() == 0 && c.ratio == 2.0) {
+        // The preview's own pixels: black and white columns, not grey
+        // pairs as in the 180 x 140 thumbnail blown up.
+        for (std::uint32_t x = 0; x < 8; ++x) EXPECT_EQ(at(x + 100, 140), x % 2 == 0 ? 0u : 0xFFFFFFu) << x;
+      } else if (dialog.CurrentIndex() == 1) {
+        EXPECT_EQ(at(width / 2, height / 2), 0x3040C0u) << c.ratio;
+        EXPECT_EQ(at(2, height / 2), 0xFFFFFFu) << "white beside a tall picture at " << c.ratio;
+      }
+      GlobalFree(pixels);
+      dialog.OnDeltaposSpin(+1);
+    }
+  }
 }
 
 TEST_F(DialogTest, OtherStepsMoveNothingButRedraw) {

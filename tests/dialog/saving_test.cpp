@@ -159,6 +159,18 @@ TEST_F(SavingTest, SavedPixelsAreTheThumbnailsPixels) {
   EXPECT_EQ(saved, Thumbnail(0));
   EXPECT_TRUE(IsWhite(saved, 0, 0)) << "the canvas shows where the picture does not reach";
   EXPECT_EQ(PixelAt(saved, 90, 70), 0xC03020u);
+
+  // What is saved does not depend on the screen the thumbnail is shown on.
+  const std::vector<std::uint8_t> file = readFile(dir.file("plan.BMP"));
+  for (double ratio : {2.0, 1.5}) {
+    view.pixelRatio = ratio;
+    dialog.OnScaleChange();
+    ASSERT_EQ(dialog.OnPaint().scale, ratio);
+    dialog.OnSave();
+    EXPECT_EQ(readFile(dir.file("plan.BMP")), file) << ratio;
+    dialog.OnSaveAll();
+    EXPECT_EQ(readFile(dir.file("plan.BMP")), file) << ratio;
+  }
 }
 
 // Thumbnails are made as entries come on show, a few at a time: stepping
