@@ -25,6 +25,7 @@ class AnimationControl;
 class PreviewDialog;
 class SettingsStore;
 class UpDownControl;
+class ViewerWindow;
 
 class PreviewWindow : public QDialog, public DialogView {
   Q_OBJECT
@@ -44,6 +45,8 @@ class PreviewWindow : public QDialog, public DialogView {
   QMenu* systemMenu() { return &systemMenu_; }
   // Sends a system-menu command as if chosen from the menu.
   void sendSysCommand(unsigned command);
+  // The viewer of the whole preview, null until it was first shown.
+  ViewerWindow* viewer() const { return viewer_; }
 
   // ---- DialogView ----
   void CreateControls() override;
@@ -68,7 +71,9 @@ class PreviewWindow : public QDialog, public DialogView {
   void AppendSystemMenuSeparator() override;
   void AppendSystemMenuItem(unsigned command, const std::string& text) override;
   void DefaultSysCommand(unsigned command) override;
+  void PrependSystemMenuItem(unsigned command, const std::string& text) override;
   void ShowAboutBox() override;
+  void ShowPreviewViewer(ViewerContent&& content) override;
   int MessageBox(const std::string& text, unsigned style) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
@@ -106,6 +111,7 @@ class PreviewWindow : public QDialog, public DialogView {
   std::vector<std::function<void()>> tasksWhenShown_;
   int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch
   bool dragAccepted_ = false;  // whether the drag over the window would be taken
+  ViewerWindow* viewer_ = nullptr;
 };
 
 }  // namespace pictrove
