@@ -175,8 +175,11 @@ void ViewerWindow::done(int result) {
   // Nothing of the picture is kept while the window is closed.
   image_ = QImage();
   content_ = ViewerContent();
+  setWindowTitle(QString());
   zoom_.Fit();
   wheelRemainder_ = 0;
+  // The keys go back to the dialog, whatever the window manager does.
+  if (QWidget* owner = parentWidget()) owner->activateWindow();
   emit closed();
 }
 
