@@ -1,8 +1,9 @@
 // The main dialog's window in Qt: template 102's controls, laid out in
 // dialog units, forwarding every event to PreviewDialog and serving it as
 // its DialogView. Besides the controls' own input it takes a folder or a
-// drawing dropped on it, and steps through the previews with the mouse
-// wheel over the picture and with Page Up and Page Down.
+// drawing dropped on it, steps through the previews with the mouse wheel
+// over the picture and with Page Up and Page Down, and opens the whole
+// preview on a double-click on the picture and on F3.
 #pragma once
 
 #include <QDialog>

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -89,7 +90,12 @@ void ViewerWindow::applyZoom() {
                     static_cast<int>(std::ceil(zoom_.ShownHeight() / ratio - 1e-9)));
   picture_->resize(shown);
   const QPoint centre = isVisible() ? geometry().center() : QPoint();
-  resize(shown.boundedTo(room));
+  // A side that scrolls takes a scroll bar's room from the other.
+  QSize window = shown;
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
+  if (shown.width() > room.width()) window.rheight() += bar;
+  if (shown.height() > room.height()) window.rwidth() += bar;
+  resize(window.boundedTo(room));
   if (isVisible()) {
     // Around the same centre, within the screen.
     QRect placed(QPoint(), size());
@@ -113,9 +119,8 @@ void ViewerWindow::paintPicture(QPainter& painter) {
   const double factor = zoom_.Factor();
   if (factor == 1.0) {
     // One picture pixel to one device pixel, untouched.
-    QImage exact = image_;
-    exact.setDevicePixelRatio(ratio);
-    painter.drawImage(QPointF(0, 0), exact);
+    if (image_.devicePixelRatio() != ratio) image_.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, 0), image_);
     return;
   }
   // Shrunk smoothly, so that thin lines stay visible; enlarged without
