@@ -12,6 +12,7 @@
 namespace pictrove {
 
 class FolderBrowser;
+struct ViewerContent;
 
 class DialogView {
  public:
@@ -61,10 +62,18 @@ class DialogView {
   virtual bool HasSystemMenu() = 0;
   virtual void AppendSystemMenuSeparator() = 0;
   virtual void AppendSystemMenuItem(unsigned command, const std::string& text) = 0;
+  // Puts an item at the top of the system menu, parted from the platform's
+  // own items below it by a separator.
+  virtual void PrependSystemMenuItem(unsigned command, const std::string& text) = 0;
   // The platform's own handling of a system command the dialog does not use.
   virtual void DefaultSysCommand(unsigned command) = 0;
   // Shows the About box modally.
   virtual void ShowAboutBox() = 0;
+  // Shows the viewer of the whole preview with `content`, or puts `content`
+  // in the viewer already up in place of what it showed. The viewer takes
+  // the dialog's input while it is up; its steps come back as steps of the
+  // up-down control, its closing as PreviewDialog::OnViewerClosed.
+  virtual void ShowPreviewViewer(ViewerContent&& content) = 0;
 
   // ---- Messages and cursor ----
   // A message box with the application's caption; `style` takes the MB_

@@ -89,6 +89,7 @@ BOOL PreviewDialog::OnInitDialog() {
       m_view.AppendSystemMenuSeparator();
       m_view.AppendSystemMenuItem(IDM_ABOUTBOX, about);
     }
+    AddViewerMenuItem();
   }
   m_view.SetIcon(IDR_MAINFRAME);
 
@@ -110,6 +111,10 @@ BOOL PreviewDialog::OnInitDialog() {
 void PreviewDialog::OnSysCommand(unsigned command) {
   if ((command & 0xFFF0u) == IDM_ABOUTBOX) {
     m_view.ShowAboutBox();
+    return;
+  }
+  if ((command & 0xFFF0u) == IDM_VIEWPREVIEW) {
+    OnViewPreview();
     return;
   }
   m_view.DefaultSysCommand(command);
@@ -273,6 +278,7 @@ int PreviewDialog::OnDeltaposSpin(int delta) {
   }
   m_view.InvalidateRect(m_rcThumb, false);
   UpdateLabel();
+  m_viewer.Follow(CurrentEntry());
   return 0;
 }
 
@@ -367,6 +373,23 @@ void PreviewDialog::OnDestroy() {
   m_session->Close();
   m_bInitialised = 0;
 }
+
+void PreviewDialog::AddViewerMenuItem() {
+  const std::string text = LoadAppString(IDS_VIEW_PREVIEW);
+  if (!text.empty()) m_view.PrependSystemMenuItem(IDM_VIEWPREVIEW, text);
+}
+
+const PreviewEntry* PreviewDialog::CurrentEntry() const {
+  if (m_nCurrent < 0 || static_cast<std::size_t>(m_nCurrent) >= EntryCount()) return nullptr;
+  return Entry(static_cast<std::size_t>(m_nCurrent));
+}
+
+void PreviewDialog::OnViewPreview() {
+  if (m_bInitialised != 1 || m_bScanning || m_viewer.IsOpen()) return;
+  m_viewer.Open(CurrentEntry());
+}
+
+void PreviewDialog::OnViewerClosed() { m_viewer.Closed(); }
 
 void PreviewDialog::UpdateData(BOOL saveAndValidate) {
   if (saveAndValidate) {

@@ -17,6 +17,7 @@
 #include "app/core/save_outcome.h"
 #include "app/core/thumbnail.h"
 #include "app/core/toolkit_session.h"
+#include "app/dialog/preview_viewer.h"
 #include "app/dialog/rect.h"
 #include "platform/win_types.h"
 
@@ -103,7 +104,23 @@ class PreviewDialog {
   }
   std::size_t HeldThumbnails() const { return m_session ? m_session->HeldThumbnails() : 0; }
 
+  // ---- The whole preview ----
+  // Opens the viewer on the preview on show (the picture double-clicked,
+  // the menu entry, F3); nothing when none is on show. Steps of the up-down
+  // control then show their drawing in the viewer as well.
+  void OnViewPreview();
+  // The viewer window was closed.
+  void OnViewerClosed();
+  // Whether there is a preview on show to open the viewer on.
+  bool CanViewPreview() const { return CurrentEntry() != nullptr; }
+  bool ViewerOpen() const { return m_viewer.IsOpen(); }
+
  private:
+  // The entry on show, or null.
+  const PreviewEntry* CurrentEntry() const;
+  // The viewer's entry at the top of the system menu.
+  void AddViewerMenuItem();
+
   void ReportSaveFailures(const std::vector<SaveOutcome>& failures, int attempted);
   std::optional<OutputFormat> ChooseOutputFormat();
   // Scans a folder the user chose and shows the outcome: the entry named
@@ -129,6 +146,7 @@ class PreviewDialog {
   std::unique_ptr<PreviewSession> m_session;
   int m_bInitialised = 0;
   bool m_bScanning = false;
+  PreviewViewer m_viewer{m_view};
 };
 
 }  // namespace pictrove

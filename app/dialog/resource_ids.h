@@ -26,6 +26,7 @@ constexpr int IDR_SCAN_CLIP = 131;
 
 // System-menu commands.
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
+constexpr unsigned IDM_VIEWPREVIEW = 0x0020;
 constexpr unsigned SC_CLOSE = 0xF060;
 
 // String table.
@@ -40,5 +41,7 @@ constexpr unsigned IDS_DISPLAY_DEPTH = 57350;
 constexpr unsigned IDS_PREVIEW_SAVED = 57351;
 constexpr unsigned IDS_ALL_PREVIEWS_SAVED = 57352;
 constexpr unsigned IDS_CANNOT_OPEN = 57353;
+constexpr unsigned IDS_VIEW_PREVIEW = 57354;
+constexpr unsigned IDS_VIEWER_TITLE = 57355;
 
 }  // namespace pictrove

@@ -34,6 +34,10 @@ std::string LoadAppString(unsigned id) {
       return "All bitmap previews have been saved!";
     case IDS_CANNOT_OPEN:
       return "The following cannot be opened:\n\n%s\n\n%s";
+    case IDS_VIEW_PREVIEW:
+      return "&View Whole Preview\tF3";
+    case IDS_VIEWER_TITLE:
+      return "%s (%d x %d)";
     default:
       return std::string();
   }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -36,6 +37,7 @@
 #include "app/qt/message_boxes.h"
 #include "app/qt/name_label.h"
 #include "app/qt/up_down_control.h"
+#include "app/qt/viewer_window.h"
 #include "app/dialog/resource_ids.h"
 #include "app/dialog/settings_store.h"
 #include "platform/gdi.h"
@@ -180,8 +182,11 @@ void PreviewWindow::CreateControls() {
   frame->setPalette(black);
   frame->setEnabled(false);
   frame->setAccessibleName(QStringLiteral("Preview picture"));
-  frame->setToolTip(QStringLiteral("The preview on show; the mouse wheel steps through the previews"));
-  // The wheel over the picture steps like the arrows.
+  frame->setToolTip(QStringLiteral(
+      "The preview on show; the mouse wheel steps through the previews, a double-click (or F3) "
+      "shows the whole preview"));
+  // The wheel over the picture steps like the arrows; a double-click opens
+  // the whole preview.
   frame->installEventFilter(this);
 
   QWidget::setTabOrder(folder, select);
@@ -216,6 +221,10 @@ void PreviewWindow::CreateControls() {
   setAcceptDrops(true);
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, [this] { sendSysCommand(IDM_ABOUTBOX); });
+  auto* view = new QShortcut(QKeySequence(Qt::Key_F3), this);
+  connect(view, &QShortcut::activated, this, [this] {
+    if (logic_) logic_->OnViewPreview();
+  });
   auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
   connect(menuKey, &QShortcut::activated, this,
           [this] { showSystemMenu(mapToGlobal(QPoint(0, 0))); });
@@ -371,12 +380,41 @@ void PreviewWindow::sendSysCommand(unsigned command) {
 }
 
 void PreviewWindow::showSystemMenu(const QPoint& globalPos) {
+  for (QAction* action : systemMenu_.actions())
+    if (!action->isSeparator() && action->data().toUInt() == IDM_VIEWPREVIEW)
+      action->setEnabled(logic_ != nullptr && logic_->CanViewPreview());
   QAction* chosen = systemMenu_.exec(globalPos);
   if (chosen != nullptr) sendSysCommand(chosen->data().toUInt());
 }
 
 void PreviewWindow::contextMenuEvent(QContextMenuEvent* event) {
   showSystemMenu(event->globalPos());
+}
+
+void PreviewWindow::PrependSystemMenuItem(unsigned command, const std::string& text) {
+  QAction* first = systemMenu_.actions().value(0, nullptr);
+  auto* action = new QAction(FromUtf8(text), &systemMenu_);
+  action->setData(command);
+  systemMenu_.insertAction(first, action);
+  if (first != nullptr) systemMenu_.insertSeparator(first);
+}
+
+void PreviewWindow::ShowPreviewViewer(ViewerContent&& content) {
+  if (viewer_ == nullptr) {
+    viewer_ = new ViewerWindow(this);
+    viewer_->setFont(font());
+    viewer_->setWindowIcon(windowIcon());
+    connect(viewer_, &ViewerWindow::stepRequested, this, [this](int delta) { upDown_->step(delta); });
+    connect(viewer_, &ViewerWindow::closed, this, [this] {
+      if (logic_) logic_->OnViewerClosed();
+    });
+  }
+  viewer_->setContent(std::move(content));
+  if (!viewer_->isVisible()) {
+    viewer_->show();
+    viewer_->raise();
+    viewer_->activateWindow();
+  }
 }
 
 void PreviewWindow::ShowAboutBox() {
@@ -446,6 +484,11 @@ void PreviewWindow::dropEvent(QDropEvent* event) {
 }
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonDblClick && watched == control(IDC_FRAME) &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (logic_) logic_->OnViewPreview();
+    return true;
+  }
   if (event->type() == QEvent::Wheel && watched == control(IDC_FRAME)) {
     wheelOverPicture(static_cast<QWheelEvent*>(event));
     event->accept();

@@ -1,8 +1,9 @@
 // The main dialog's window in Qt: template 102's controls, laid out in
 // dialog units, forwarding every event to PreviewDialog and serving it as
 // its DialogView. Besides the controls' own input it takes a folder or a
-// drawing dropped on it, and steps through the previews with the mouse
-// wheel over the picture and with Page Up and Page Down.
+// drawing dropped on it, steps through the previews with the mouse wheel
+// over the picture and with Page Up and Page Down, and opens the whole
+// preview on a double-click on the picture and on F3.
 #pragma once
 
 #include <QDialog>
@@ -25,6 +26,7 @@ class AnimationControl;
 class PreviewDialog;
 class SettingsStore;
 class UpDownControl;
+class ViewerWindow;
 
 class PreviewWindow : public QDialog, public DialogView {
   Q_OBJECT
@@ -44,6 +46,8 @@ class PreviewWindow : public QDialog, public DialogView {
   QMenu* systemMenu() { return &systemMenu_; }
   // Sends a system-menu command as if chosen from the menu.
   void sendSysCommand(unsigned command);
+  // The viewer of the whole preview, null until it was first shown.
+  ViewerWindow* viewer() const { return viewer_; }
 
   // ---- DialogView ----
   void CreateControls() override;
@@ -69,7 +73,9 @@ class PreviewWindow : public QDialog, public DialogView {
   void AppendSystemMenuSeparator() override;
   void AppendSystemMenuItem(unsigned command, const std::string& text) override;
   void DefaultSysCommand(unsigned command) override;
+  void PrependSystemMenuItem(unsigned command, const std::string& text) override;
   void ShowAboutBox() override;
+  void ShowPreviewViewer(ViewerContent&& content) override;
   int MessageBox(const std::string& text, unsigned style) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
@@ -107,6 +113,7 @@ class PreviewWindow : public QDialog, public DialogView {
   std::vector<std::function<void()>> tasksWhenShown_;
   int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch
   bool dragAccepted_ = false;  // whether the drag over the window would be taken
+  ViewerWindow* viewer_ = nullptr;
 };
 
 }  // namespace pictrove

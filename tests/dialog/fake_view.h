@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/dialog/dialog_view.h"
+#include "app/dialog/preview_viewer.h"
 #include "app/dialog/rect.h"
 
 namespace apptest {
@@ -52,9 +53,13 @@ class FakeView : public pictrove::DialogView, public pictrove::SettingsStore {
   std::vector<Message> messages;
   std::vector<std::pair<pictrove::Rect, bool>> invalidations;
   std::vector<std::pair<unsigned, std::string>> menu;  // command 0: separator
+  std::vector<std::pair<unsigned, std::string>> menuTop;  // put above the platform's items
   std::vector<unsigned> defaultCommands;
   int iconId = 0;
   int aboutShown = 0;
+  // The viewer: the title of each content shown, and the last content.
+  std::vector<std::string> viewerTitles;
+  pictrove::ViewerContent viewer;
   std::optional<int> endResult;
   std::vector<std::pair<std::string, int>> settingWrites;
   std::vector<std::pair<std::string, std::string>> stringSettingWrites;
@@ -106,7 +111,14 @@ class FakeView : public pictrove::DialogView, public pictrove::SettingsStore {
     menu.emplace_back(command, text);
   }
   void DefaultSysCommand(unsigned command) override { defaultCommands.push_back(command); }
+  void PrependSystemMenuItem(unsigned command, const std::string& text) override {
+    menuTop.emplace_back(command, text);
+  }
   void ShowAboutBox() override { ++aboutShown; }
+  void ShowPreviewViewer(pictrove::ViewerContent&& content) override {
+    viewerTitles.push_back(content.title);
+    viewer = std::move(content);
+  }
   int MessageBox(const std::string& text, unsigned style) override;
   void BeginWaitCursor() override { ++cursorDepth; }
   void EndWaitCursor() override { --cursorDepth; }

@@ -1,7 +1,8 @@
 // The real Qt dialog, offscreen, with what reaches it besides its buttons:
 // folders and drawings dropped on it, the mouse wheel over the picture and
 // Page Up/Page Down, a path to open at start-up; the shortened label, the
-// up-down control's focus frame and the one font.
+// up-down control's focus frame and the one font; the viewer of the whole
+// preview, its keys and its pixels.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
+#include <cstring>
 #include <memory>
 
 #include "app/dialog/folder_browser.h"
@@ -29,6 +31,8 @@
 #include "app/qt/preview_window.h"
 #include "app/qt/qt_settings_store.h"
 #include "app/qt/up_down_control.h"
+#include "app/qt/viewer_window.h"
+#include "app/core/drawing_picture.h"
 #include "app/dialog/resource_ids.h"
 #include "platform/message_box.h"
 #include "tests/dialog/drawing_fixtures.h"
@@ -287,6 +291,126 @@ TEST_F(QtWindowTest, DialogBrowserAboutBoxAndMessageBoxesShareOneFont) {
   });
   window.MessageBox("Bitmap preview saved!", MB_ICONINFORMATION | MB_OK);
   EXPECT_EQ(boxFont, font);
+}
+
+TEST_F(QtWindowTest, ViewerOpensOnDoubleClickF3AndTheMenuAndTakesItsKeys) {
+  Open();
+  QAction* entry = window.systemMenu()->actions().value(0);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->text(), "&View Whole Preview\tF3");
+  EXPECT_TRUE(window.systemMenu()->actions().value(1)->isSeparator());
+  QTest::keyClick(&window, Qt::Key_F3);
+  EXPECT_EQ(window.viewer(), nullptr) << "nothing on show, nothing opens";
+
+  dir.write("a.dwg", BmpDrawing(40, 30, 0xC02020));
+  dir.write("b.dwg", BmpDrawing(300, 100, 0x20C020));
+  dir.write("c.dwg", BmpDrawing(20, 60, 0x2020C0));
+  dialog.OpenPath(dir.path());
+  QTest::mouseDClick(window.control(IDC_FRAME), Qt::LeftButton);
+  ViewerWindow* viewer = window.viewer();
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+  EXPECT_EQ(viewer->windowTitle(), "a.dwg (40 x 30)");
+  EXPECT_TRUE(viewer->isModal());
+  // The picture's size on show in device pixels, and the widget that holds it.
+  const qreal ratio = viewer->devicePixelRatioF();
+  auto shown = [viewer, ratio] {
+    const QSize device(viewer->zoom().ShownWidth(), viewer->zoom().ShownHeight());
+    const QSize widget = viewer->pictureWidget()->size();
+    EXPECT_TRUE(widget.width() * ratio >= device.width() && widget.width() * ratio < device.width() + ratio &&
+                widget.height() * ratio >= device.height() && widget.height() * ratio < device.height() + ratio)
+        << widget.width() << " x " << widget.height();
+    return device;
+  };
+  EXPECT_EQ(shown(), QSize(40, 30)) << "its own size";
+
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    const char* title;
+    const char* label;
+    QSize picture;
+  } presses[] = {
+      {Qt::Key_Right, Qt::NoModifier, "b.dwg (300 x 100)", "b.dwg - 2 of 3", {300, 100}},
+      {Qt::Key_PageDown, Qt::NoModifier, "c.dwg (20 x 60)", "c.dwg - 3 of 3", {20, 60}},
+      {Qt::Key_Up, Qt::NoModifier, "a.dwg (40 x 30)", "a.dwg - 1 of 3", {40, 30}},
+      {Qt::Key_Left, Qt::NoModifier, "c.dwg (20 x 60)", "c.dwg - 3 of 3", {20, 60}},
+      {Qt::Key_Plus, Qt::NoModifier, "c.dwg (20 x 60)", "c.dwg - 3 of 3", {30, 90}},
+      {Qt::Key_PageUp, Qt::NoModifier, "b.dwg (300 x 100)", "b.dwg - 2 of 3", {450, 150}},
+      {Qt::Key_Minus, Qt::KeypadModifier, "b.dwg (300 x 100)", "b.dwg - 2 of 3", {300, 100}},
+      {Qt::Key_Minus, Qt::NoModifier, "b.dwg (300 x 100)", "b.dwg - 2 of 3", {200, 66}},
+      {Qt::Key_0, Qt::NoModifier, "b.dwg (300 x 100)", "b.dwg - 2 of 3", {300, 100}},
+      {Qt::Key_Down, Qt::NoModifier, "a.dwg (40 x 30)", "a.dwg - 1 of 3", {40, 30}},
+  };
+  for (const auto& press : presses) {
+    QTest::keyClick(viewer, static_cast<Qt::Key>(press.key), press.modifiers);
+    EXPECT_EQ(viewer->windowTitle().toStdString(), press.title) << press.title << " " << press.key;
+    EXPECT_EQ(Label(), press.label) << press.key;
+    EXPECT_EQ(shown(), press.picture) << press.title << " " << press.key;
+  }
+  EXPECT_EQ(window.upDown()->position(), 0) << "the arrows' position follows";
+  const QImage grabbed = viewer->pictureWidget()->grab().toImage();
+  EXPECT_EQ(grabbed.pixel(39, 29) & 0xFFFFFF, 0xC02020u);
+
+  // Ctrl with the wheel zooms, one step a notch; the wheel alone does not.
+  QWidget* viewport = viewer->pictureWidget()->parentWidget();
+  const QPointF at(5, 5);
+  for (const auto& [angle, modifiers] : {std::pair{120, Qt::ControlModifier}, std::pair{120, Qt::NoModifier}}) {
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+  }
+  EXPECT_EQ(shown(), QSize(60, 45));
+
+  QTest::keyClick(viewer, Qt::Key_Escape);
+  EXPECT_FALSE(viewer->isVisible());
+  EXPECT_FALSE(dialog.ViewerOpen());
+  EXPECT_TRUE(window.isVisible()) << "Escape closes the viewer alone";
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&window)) << "and the keys are the dialog's again";
+  QTest::keyClick(window.control(IDC_SPIN), Qt::Key_Right);
+  EXPECT_EQ(viewer->windowTitle(), "") << "closed, it holds and reads nothing";
+  QTest::keyClick(window.control(IDC_EXIT), Qt::Key_F3);
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_EQ(viewer->windowTitle(), "b.dwg (300 x 100)");
+  EXPECT_EQ(shown(), QSize(300, 100)) << "opened again at its own size";
+  QTest::keyClick(viewer, Qt::Key_Escape);
+  window.sendSysCommand(IDM_VIEWPREVIEW);
+  EXPECT_TRUE(viewer->isVisible()) << "the menu's command";
+  QTest::keyClick(viewer, Qt::Key_Escape);
+}
+
+// A real drawing's preview in the viewer, BMP and PNG: at a ratio of 1 each
+// screen pixel is the decoded picture's (at another ratio, each device pixel).
+TEST_F(QtWindowTest, ViewerShowsARealPreviewPixelForPixel) {
+  if (testsupport::realDrawingsDir().empty()) GTEST_SKIP() << "the real drawings folder is absent";
+  Open();
+  for (const char* name : {"r2010-large-preview.dwg", "r2018-sample.dwg"}) {
+    const std::string path = testsupport::realDrawingsDir() + "/" + name;
+    dialog.OpenPath(path);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const DrawingPicture decoded = LoadDrawingPicture(path, PreviewRead::MeasureFirst);
+    ASSERT_EQ(decoded.result, PictureResult::Made) << name;
+    const int width = static_cast<int>(decoded.picture.width());
+    const int height = static_cast<int>(decoded.picture.height());
+    QTest::keyClick(&window, Qt::Key_F3);
+    ViewerWindow* viewer = window.viewer();
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    EXPECT_EQ(viewer->windowTitle().toStdString(),
+              std::string(name) + " (" + std::to_string(width) + " x " + std::to_string(height) + ")");
+    ASSERT_DOUBLE_EQ(viewer->zoom().Factor(), 1.0) << name << " fits the screen";
+    const QImage shown = viewer->pictureWidget()->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    ASSERT_GE(shown.width(), width) << name;
+    ASSERT_GE(shown.height(), height) << name;
+    int differing = 0;
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* expected = decoded.picture.pixels() + static_cast<std::size_t>(y) * width * 3;
+      differing += std::memcmp(shown.constScanLine(y), expected, static_cast<std::size_t>(width) * 3) != 0;
+    }
+    EXPECT_EQ(differing, 0) << name << ": rows that differ";
+    QTest::keyClick(viewer, Qt::Key_Escape);
+  }
 }
 
 TEST(QtStartPath, DrawingGivenAtStartIsShownOnceTheDialogRuns) {

@@ -2,7 +2,8 @@
 // appears, a second instance is refused while it runs, Escape closes it, and
 // the display's depth decides whether it may start. Screenshots of the
 // dialog opened on a drawing, at scale factors 1 and 2 and with a long name,
-// go to the build folder's Testing/screenshots for people to look at.
+// and of the whole preview of a real drawing, go to the build folder's
+// Testing/screenshots for people to look at.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -18,6 +19,8 @@
 #include <thread>
 #include <utility>
 
+#include "app/core/drawing_picture.h"
+#include "app/core/toolkit_session.h"
 #include "tests/dialog/drawing_fixtures.h"
 #include "tests/dialog/process_runner.h"
 #include "tests/support/temp_dir.h"
@@ -138,6 +141,12 @@ class XvfbSession {
   }
   void Key(const std::string& window, const std::string& key) const {
     RunProgram(FindInPath("xdotool"), {"key", "--window", window, key}, Env(), 20);
+  }
+  // Gives `window` the keyboard focus and presses `key` there, as typed:
+  // the window's shortcuts answer only while it is the active one.
+  void TypeKey(const std::string& window, const std::string& key) const {
+    RunProgram(FindInPath("xdotool"), {"windowfocus", "--sync", window}, Env(), 20);
+    RunProgram(FindInPath("xdotool"), {"key", key}, Env(), 20);
   }
   // Presses `key` in `window` until `process` ends (a window that has just
   // appeared may not take keys yet); its exit code, -1 if it never ends.
@@ -309,6 +318,53 @@ TEST_F(XvfbScreenshotTest, DialogOpenedOnADrawingAtScaleOneAndTwoAndWithALongNam
     session.Key(browser, "Escape");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   });
+}
+
+// The viewer of a real drawing's whole preview on the screen: one preview
+// pixel to one screen pixel at scale factor 1, and the same screen pixels
+// at scale factor 2, where the dialog around it is twice the size.
+TEST_F(XvfbScreenshotTest, ViewerShowsARealPreviewOnScreenPixelForPixel) {
+  if (testsupport::realDrawingsDir().empty()) GTEST_SKIP() << "the real drawings folder is absent";
+  const std::string path = testsupport::realDrawingsDir() + "/r2010-large-preview.dwg";
+  pictrove::DrawingPicture decoded;
+  {
+    pictrove::ToolkitSession toolkit;
+    ASSERT_TRUE(toolkit.started());
+    decoded = pictrove::LoadDrawingPicture(path, pictrove::PreviewRead::MeasureFirst);
+  }
+  ASSERT_EQ(decoded.result, pictrove::PictureResult::Made);
+  const int width = static_cast<int>(decoded.picture.width());
+  const int height = static_cast<int>(decoded.picture.height());
+  // The viewer's title as xdotool's pattern: "NAME (W x H)".
+  const std::string title =
+      "r2010-large-preview\\.dwg \\(" + std::to_string(width) + " x " + std::to_string(height) + "\\)";
+  for (const char* scale : {"1", "2"}) {
+    const std::string shot = std::string(PICTROVE_SCREENSHOT_DIR) + "/viewer-scale-" + scale + ".png";
+    std::vector<std::uint8_t> raw;
+    Shoot(std::string("viewer-dialog-scale-") + scale, scale, path,
+          [&](XvfbSession& session, const std::string& window) {
+            // A window that has just appeared may not take the focus yet.
+            std::string viewer;
+            for (int attempt = 0; attempt < 5 && viewer.empty(); ++attempt) {
+              session.TypeKey(window, "F3");
+              viewer = session.WaitForWindow(title, 0, 2);
+            }
+            ASSERT_FALSE(viewer.empty()) << "no viewer titled " << title << " at " << scale;
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            RunProgram(FindInPath("import"), {"-window", viewer, shot}, session.Env(), 30);
+            // Its pixels as bytes, red first, rows top first.
+            const std::string rgb = session.file("viewer.rgb");
+            RunProgram(FindInPath("convert"), {shot, "-depth", "8", "rgb:" + rgb}, Environment{}, 30);
+            raw = testsupport::readFile(rgb);
+            session.TypeKey(viewer, "Escape");
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(session.Windows(title).empty()) << "Escape closes the viewer";
+          });
+    EXPECT_EQ(PictureSize(shot), std::make_pair(width, height)) << "one to one at " << scale;
+    ASSERT_EQ(raw.size(), static_cast<std::size_t>(width) * height * 3) << scale;
+    EXPECT_EQ(std::memcmp(raw.data(), decoded.picture.pixels(), raw.size()), 0)
+        << "the screen shows the preview's pixels at " << scale;
+  }
 }
 
 }  // namespace
