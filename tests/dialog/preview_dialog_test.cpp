@@ -192,7 +192,9 @@ TEST_F(DialogTest, ThumbnailOnShowIsMadeForTheScreensPixels) {
       ASSERT_TRUE(paint.draw && paint.bitmap != nullptr) << c.ratio;
       EXPECT_EQ(paint.scale, c.ratio);
       EXPECT_EQ(paint.left, dialog.ThumbnailRect().left) << "the same place";
-      if (c.ratio == 1.0) EXPECT_EQ(paint.bitmap, dialog.Entry(dialog.CurrentIndex())->m_bitmap->GetSafeHandle());
+      if (c.ratio == 1.0) {
+        EXPECT_EQ(paint.bitmap, dialog.Entry(dialog.CurrentIndex())->m_bitmap->GetSafeHandle());
+      }
       std::uint32_t width = 0;
       std::uint32_t height = 0;
       HDC screen = GetDC(nullptr);
