@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "app/core/drawing_picture.h"
+#include "app/core/thumbnail.h"
 #include "app/core/toolkit_session.h"
 #include "tests/dialog/drawing_fixtures.h"
 #include "tests/dialog/process_runner.h"
@@ -320,10 +321,30 @@ TEST_F(XvfbScreenshotTest, DialogOpenedOnADrawingAtScaleOneAndTwoAndWithALongNam
   });
 }
 
-// The viewer of a real drawing's whole preview on the screen: one preview
-// pixel to one screen pixel at scale factor 1, and the same screen pixels
-// at scale factor 2, where the dialog around it is twice the size.
-TEST_F(XvfbScreenshotTest, ViewerShowsARealPreviewOnScreenPixelForPixel) {
+// Whether the RGB picture `block` (bw x bh) lies somewhere in `screen`
+// (sw x sh), byte for byte.
+bool HoldsBlock(const std::vector<std::uint8_t>& screen, int sw, int sh, const std::uint8_t* block, int bw,
+                int bh) {
+  const auto row = [](int width) { return static_cast<std::size_t>(width) * 3; };
+  if (screen.size() < row(sw) * static_cast<std::size_t>(sh)) return false;
+  for (int y = 0; y + bh <= sh; ++y) {
+    for (int x = 0; x + bw <= sw; ++x) {
+      bool same = true;
+      for (int r = 0; r < bh && same; ++r) {
+        same = std::memcmp(screen.data() + row(sw) * static_cast<std::size_t>(y + r) + row(x),
+                           block + row(bw) * static_cast<std::size_t>(r), row(bw)) == 0;
+      }
+      if (same) return true;
+    }
+  }
+  return false;
+}
+
+// A real drawing's preview on the screen. The dialog's thumbnail is made
+// for the screen's pixels: the 180 x 140 canvas at scale factor 1, the
+// 360 x 280 one made by the same rules at 2 (not the first doubled). The
+// viewer shows one preview pixel to one screen pixel at both.
+TEST_F(XvfbScreenshotTest, ARealPreviewShowsPixelForPixelAsThumbnailAndInTheViewer) {
   if (testsupport::realDrawingsDir().empty()) GTEST_SKIP() << "the real drawings folder is absent";
   const std::string path = testsupport::realDrawingsDir() + "/r2010-large-preview.dwg";
   pictrove::DrawingPicture decoded;
@@ -338,6 +359,18 @@ TEST_F(XvfbScreenshotTest, ViewerShowsARealPreviewOnScreenPixelForPixel) {
   // The viewer's title as xdotool's pattern: "NAME (W x H)".
   const std::string title =
       "r2010-large-preview\\.dwg \\(" + std::to_string(width) + " x " + std::to_string(height) + "\\)";
+  std::vector<std::uint8_t> canvas1(180 * 140 * 3);
+  std::vector<std::uint8_t> canvas2(360 * 280 * 3);
+  pictrove::ComposeThumbnailAt(decoded.picture, 180, 140, canvas1.data());
+  pictrove::ComposeThumbnailAt(decoded.picture, 360, 280, canvas2.data());
+  std::vector<std::uint8_t> doubled(canvas2.size());
+  for (int y = 0; y < 280; ++y) {
+    for (int x = 0; x < 360; ++x) {
+      std::memcpy(&doubled[(static_cast<std::size_t>(y) * 360 + x) * 3],
+                  &canvas1[(static_cast<std::size_t>(y / 2) * 180 + x / 2) * 3], 3);
+    }
+  }
+  ASSERT_NE(doubled, canvas2) << "the drawing tells the two apart";
   for (const char* scale : {"1", "2"}) {
     const std::string shot = std::string(PICTROVE_SCREENSHOT_DIR) + "/viewer-scale-" + scale + ".png";
     std::vector<std::uint8_t> raw;
@@ -364,6 +397,20 @@ TEST_F(XvfbScreenshotTest, ViewerShowsARealPreviewOnScreenPixelForPixel) {
     ASSERT_EQ(raw.size(), static_cast<std::size_t>(width) * height * 3) << scale;
     EXPECT_EQ(std::memcmp(raw.data(), decoded.picture.pixels(), raw.size()), 0)
         << "the screen shows the preview's pixels at " << scale;
+
+    const std::string dialogShot = std::string(PICTROVE_SCREENSHOT_DIR) + "/viewer-dialog-scale-" + scale + ".png";
+    const std::pair<int, int> size = PictureSize(dialogShot);
+    const std::string rgb = std::string(PICTROVE_SCREENSHOT_DIR) + "/dialog-" + scale + ".rgb";
+    RunProgram(FindInPath("convert"), {dialogShot, "-depth", "8", "rgb:" + rgb}, Environment{}, 30);
+    const std::vector<std::uint8_t> screen = testsupport::readFile(rgb);
+    if (std::string(scale) == "1") {
+      EXPECT_TRUE(HoldsBlock(screen, size.first, size.second, canvas1.data(), 180, 140))
+          << "the 180 x 140 thumbnail in " << dialogShot;
+    } else {
+      EXPECT_TRUE(HoldsBlock(screen, size.first, size.second, canvas2.data(), 360, 280))
+          << "the 360 x 280 thumbnail in " << dialogShot;
+      EXPECT_FALSE(HoldsBlock(screen, size.first, size.second, doubled.data(), 360, 280));
+    }
   }
 }
 
