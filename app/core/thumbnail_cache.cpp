@@ -9,6 +9,7 @@
 
 #include "app/core/drawing_picture.h"
 #include "app/core/thumbnail_bitmap.h"
+#include "app/host/critical_error.h"
 
 namespace pictrove {
 namespace {
@@ -61,6 +62,10 @@ void ThumbnailCache::Stop() {
 }
 
 void ThumbnailCache::WorkAhead() {
+  // A drawing that cannot be read is not made ahead; the user is asked about
+  // it when it comes on show. Asking from here would wait on the dialog's
+  // thread, which may itself be waiting for this one to stop.
+  FailUnreadableFilesOnThisThread(true);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     wake_.wait(lock, [&] { return stop_ || !queue_.empty(); });

@@ -13,6 +13,7 @@
 namespace {
 
 std::atomic<bool> gFailUnreadableFiles{false};
+thread_local bool tFailUnreadableFiles = false;
 
 constexpr UINT kAskRetry = MB_RETRYCANCEL | MB_ICONEXCLAMATION;  // 53
 constexpr UINT kTellOnly = MB_OK | MB_ICONEXCLAMATION;           // 48
@@ -34,10 +35,12 @@ void FatalText(char (&text)[kTextCapacity]) noexcept {
 
 void FailUnreadableFiles(bool fail) { gFailUnreadableFiles.store(fail, std::memory_order_relaxed); }
 
+void FailUnreadableFilesOnThisThread(bool fail) { tFailUnreadableFiles = fail; }
+
 std::int16_t ToolkitCriticalError(std::int16_t code) {
   switch (code) {
     case kCriticalFileRead:
-      if (gFailUnreadableFiles.load(std::memory_order_relaxed)) return kGiveUpRead;
+      if (tFailUnreadableFiles || gFailUnreadableFiles.load(std::memory_order_relaxed)) return kGiveUpRead;
       if (AfxMessageBoxNoThrow("Critical error: File read", kAskRetry) == IDRETRY) return 0;
       ExitProcess(1);
     case kCriticalFatal: {

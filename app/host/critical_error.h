@@ -27,3 +27,8 @@
 // Retry/Cancel box (false, the default). Process-wide; set it before the
 // work starts.
 void FailUnreadableFiles(bool fail);
+// The same for the calling thread alone (true), or back to the process's
+// choice (false): work done ahead of the user, such as thumbnails made
+// before they come on show, gives a failed read up rather than ask, and is
+// asked again when the user reaches that drawing.
+void FailUnreadableFilesOnThisThread(bool fail);

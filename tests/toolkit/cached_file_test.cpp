@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
@@ -315,7 +316,7 @@ TEST_F(CachedFileTest, AFailedReadIsRetriedWhenTheUserChoosesRetry) {
 // is given up at once: the block reads as the end of the file and the
 // reason stays with the thread until it is cleared.
 TEST_F(CachedFileTest, AFailedReadIsGivenUpWhereNobodyIsAsked) {
-  const auto content = patternBytes(20000);
+  const auto content = patternBytes(40000);
   CachedFile* file = open(content);
   ASSERT_NE(file, nullptr);
   BrokenDescriptor broken(file, dir_.path());
@@ -330,6 +331,25 @@ TEST_F(CachedFileTest, AFailedReadIsGivenUpWhereNobodyIsAsked) {
   EXPECT_EQ(CachedFileReadError(), EISDIR);
   CachedFileClearReadError();
   EXPECT_EQ(CachedFileReadError(), 0);
+
+  // Work done ahead on a thread of its own gives up the same way, while the
+  // others still ask.
+  std::thread ahead([&] {
+    FailUnreadableFilesOnThisThread(true);
+    CachedFileSeek(file, 17000, 0);
+    EXPECT_EQ(CachedFileGetByte(file), 0);
+    EXPECT_EQ(CachedFileReadError(), EISDIR);
+  });
+  ahead.join();
+  EXPECT_TRUE(boxes.shown().empty());
+  SetMessageBoxHandler([&](const std::string& message, UINT) {
+    EXPECT_EQ(message, "Critical error: File read");
+    broken.restore();
+    return IDRETRY;
+  });
+  CachedFileSeek(file, 30000, 0);
+  EXPECT_EQ(CachedFileGetByte(file), content[30000]) << "asked, retried and read";
+  SetMessageBoxHandler(nullptr);
   CachedFileClose(file);
 }
 
