@@ -124,7 +124,9 @@ void ThumbnailCache::TakeMade() {
     entry.m_kind = one.made->m_kind;
     entry.m_nPreviewWidth = one.made->m_nPreviewWidth;
     entry.m_nPreviewHeight = one.made->m_nPreviewHeight;
-    if (entry.m_bitmap && entry.m_bitmap->GetSafeHandle() != nullptr) Touch(one.index);
+    // One whose preview does not decode counts as made too, holding
+    // nothing, so that it is not read again at every step.
+    Touch(one.index);
   }
 }
 
@@ -138,8 +140,7 @@ void ThumbnailCache::MakeNow(std::size_t index) {
   TakeMade();
   if (Held(index)) return;
   PreviewEntry& entry = *(*entries_)[index];
-  MakeEntryThumbnail(entry, ratio_);
-  if (entry.m_bitmap && entry.m_bitmap->GetSafeHandle() != nullptr) Touch(index);
+  if (MakeEntryThumbnail(entry, ratio_)) Touch(index);
 }
 
 std::vector<std::size_t> ThumbnailCache::Around(std::size_t index, int direction) const {

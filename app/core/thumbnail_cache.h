@@ -70,7 +70,8 @@ class ThumbnailCache {
   // An index outside the entries changes nothing. Throws nothing.
   void Show(std::size_t index, int direction, double ratio = 1.0);
 
-  // How many entries hold a thumbnail now.
+  // How many entries hold a thumbnail now (or were made and hold none,
+  // their preview not decoding).
   std::size_t held() const { return held_.size(); }
 
  private:
@@ -98,7 +99,7 @@ class ThumbnailCache {
   EntryList* entries_ = nullptr;
   std::size_t budget_;
   double ratio_ = 1.0;  // the screen's, as the thumbnails held are made for
-  // The entries holding a thumbnail, the one used longest ago first.
+  // The entries made, the one used longest ago first.
   std::vector<std::size_t> held_;
 
   // Shared with the thread that works ahead.
