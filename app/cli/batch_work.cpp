@@ -3,14 +3,17 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <semaphore>
 
 #include "app/core/drawing_picture.h"
+#include "app/core/preview_image.h"
 #include "app/core/encoded_thumbnail.h"
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
 #include "app/core/preview_info.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail.h"
+#include "app/core/worker_threads.h"
 #include "app/core/file_checks.h"
 #include "app/cli/progress_line.h"
 #include "app/core/text_utils.h"
@@ -30,6 +33,49 @@ const char* KindText(PreviewKind kind) {
   return "-";
 }
 
+// Turns at the CPU-bound steps, shared by all of a run's reading threads.
+using Turns = std::counting_semaphore<kMaxWorkerThreads>;
+
+// One reader's turn, taken when it is needed and given back at the end of
+// the drawing.
+class Turn {
+ public:
+  explicit Turn(Turns& turns) : turns_(turns) {}
+  ~Turn() {
+    if (held_) turns_.release();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+  void Take() {
+    if (held_) return;
+    turns_.acquire();
+    held_ = true;
+  }
+
+ private:
+  Turns& turns_;
+  bool held_ = false;
+};
+
+// Reads a drawing's preview into the calling thread's buffer, or null with
+// `readError` set when its reads failed. A preview larger than
+// kKeptPreviewBytes is read only with a turn, which is then kept: a reader
+// waiting for its turn holds no more than that. The caller lets go of a
+// large buffer with Trim(kKeptPreviewBytes) once it is done with it.
+PreviewImage* ReadPreview(const std::string& path, Turn& turn, int& readError) {
+  thread_local PreviewImage image;
+  image.Trim(kKeptPreviewBytes);
+  image.largest = kKeptPreviewBytes;
+  bool read = ReadPreviewImage(path, image);
+  if (!read && image.tooLarge) {
+    turn.Take();
+    image.largest = 0;
+    read = ReadPreviewImage(path, image);
+  }
+  readError = image.readError;
+  return read ? &image : nullptr;
+}
+
 // A drawing's thumbnail on its way to the file: absent when the drawing has
 // no preview; no picture when the preview cannot be decoded.
 struct Thumbnail {
@@ -40,11 +86,16 @@ struct Thumbnail {
 };
 
 // Reads, decodes, composes and encodes one drawing's thumbnail: all but
-// the writing of the file, so that it can run on any thread.
-Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format) {
+// the writing of the file, so that it can run on any thread. The reading
+// needs no turn; the rest does.
+Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format, Turns& turns) {
   Thumbnail thumbnail;
-  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
-  thumbnail.readError = preview.readError;
+  Turn turn(turns);
+  PreviewImage* image = ReadPreview(drawing.path, turn, thumbnail.readError);
+  if (image == nullptr) return thumbnail;
+  turn.Take();
+  const DrawingPicture preview = DecodeDrawingPicture(image->data.get(), image->length);
+  image->Trim(kKeptPreviewBytes);
   thumbnail.listed = preview.listed();
   if (preview.result != PictureResult::Made) return thumbnail;
   const std::unique_ptr<ThumbnailPixels> canvas(new (std::nothrow) ThumbnailPixels);
@@ -81,21 +132,24 @@ std::string UnreadableText(const FoundFile& drawing, int error) {
 
 }  // namespace
 
-BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out,
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads threads, std::ostream& out,
                          std::ostream& err) {
   struct Listed {
     std::optional<PreviewInfo> info;
     int readError = 0;
   };
   BatchResult result;
+  Turns turns(threads.working > 1 ? threads.working : 1);
   RunInOrder(
-      drawings.size(), threads,
+      drawings.size(), threads.reading,
       [&](std::size_t i) -> Listed {
+        Turn turn(turns);
         int readError = 0;
-        const PreviewImage* image =
-            ReadThreadPreview(drawings[i].path, PreviewRead::Reuse, nullptr, &readError);
+        PreviewImage* image = ReadPreview(drawings[i].path, turn, readError);
         if (image == nullptr) return Listed{std::nullopt, readError};
-        return Listed{ReadPreviewInfo(image->data.get(), image->length), 0};
+        Listed listed{ReadPreviewInfo(image->data.get(), image->length), 0};
+        image->Trim(kKeptPreviewBytes);
+        return listed;
       },
       [&](std::size_t i, Listed&& listed) {
         if (listed.readError != 0) {
@@ -111,16 +165,18 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, st
   return result;
 }
 
-BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
+BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, BatchThreads threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options) {
   BatchResult result;
+  Turns turns(threads.working > 1 ? threads.working : 1);
   const std::string extension = OutputFormatText(format);
   std::string madeFolder;  // the output folder last made, so each is made once
   // Files are written in name order, so that of two drawings whose images
   // share a name the first one's is kept.
   SaveBatch batch;
   RunInOrder(
-      drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], format); },
+      drawings.size(), threads.reading,
+      [&](std::size_t i) { return MakeThumbnail(drawings[i], format, turns); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
         if (thumbnail.readError != 0) {
           ++result.unreadable;

@@ -187,6 +187,7 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
   dir.write("c.dwg", NoPreviewDrawing());
   dir.write("d.dwg", BrokenPreviewDrawing());
   dir.write("tab\there.dwg", BmpDrawing(10, 20, 0x808080));
+  dir.write("huge.dwg", BmpDrawing(700, 500, 0x808080));  // over 1 MiB: read in a turn
   dir.write("B.DXF", DxfDrawing(30, 20, 0x808080));
   const std::string noPreview = "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
   dir.write("e.dxf", std::vector<std::uint8_t>(noPreview.begin(), noPreview.end()));
@@ -199,6 +200,7 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
             "b.dwg\t64x48\tPNG\n"
             "B.DXF\t30x20\tBMP\n"
             "d.dwg\t0x0\tBMP\n"
+            "huge.dwg\t700x500\tBMP\n"
             "tab\\x09here.dwg\t10x20\tBMP\n");
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(settings.writes, 0);
@@ -238,9 +240,10 @@ TEST_F(CommandLineFolder, FolderThatCannotBeScannedIsABadArgumentWithTheSystemsR
 TEST_F(CommandLineFolder, ExportWritesEveryPreviewInTheChosenFormat) {
   dir.write("a.dwg", BmpDrawing(40, 30, 0x808080));
   dir.write("b.dwg", PngDrawing(40, 30, 0x808080));
+  dir.write("c.dwg", BmpDrawing(700, 500, 0x808080));  // over 1 MiB: read in a turn
   const Result result = RunPictrove({"--export", dir.path(), "--format", "PCX"}, settings);
   EXPECT_EQ(result.code, 0);
-  EXPECT_EQ(result.out, dir.file("a.PCX") + "\n" + dir.file("b.PCX") + "\n");
+  EXPECT_EQ(result.out, dir.file("a.PCX") + "\n" + dir.file("b.PCX") + "\n" + dir.file("c.PCX") + "\n");
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(testsupport::readFile(dir.file("b.PCX")).at(0), 0x0A);
   EXPECT_EQ(settings.writes, 0);
