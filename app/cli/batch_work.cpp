@@ -3,7 +3,8 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <semaphore>
+#include <condition_variable>
+#include <mutex>
 
 #include "app/core/drawing_picture.h"
 #include "app/core/preview_image.h"
@@ -34,7 +35,28 @@ const char* KindText(PreviewKind kind) {
 }
 
 // Turns at the CPU-bound steps, shared by all of a run's reading threads.
-using Turns = std::counting_semaphore<kMaxWorkerThreads>;
+// A turn given back wakes one waiting reader, not all of them.
+class Turns {
+ public:
+  explicit Turns(int count) : free_(count > 1 ? count : 1) {}
+  void Take() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    freed_.wait(lock, [this] { return free_ > 0; });
+    --free_;
+  }
+  void Give() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      ++free_;
+    }
+    freed_.notify_one();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  int free_;
+};
 
 // One reader's turn, taken when it is needed and given back at the end of
 // the drawing.
@@ -42,13 +64,13 @@ class Turn {
  public:
   explicit Turn(Turns& turns) : turns_(turns) {}
   ~Turn() {
-    if (held_) turns_.release();
+    if (held_) turns_.Give();
   }
   Turn(const Turn&) = delete;
   Turn& operator=(const Turn&) = delete;
   void Take() {
     if (held_) return;
-    turns_.acquire();
+    turns_.Take();
     held_ = true;
   }
 
@@ -139,7 +161,7 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads th
     int readError = 0;
   };
   BatchResult result;
-  Turns turns(threads.working > 1 ? threads.working : 1);
+  Turns turns(threads.working);
   RunInOrder(
       drawings.size(), threads.reading,
       [&](std::size_t i) -> Listed {
@@ -168,7 +190,7 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads th
 BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, BatchThreads threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options) {
   BatchResult result;
-  Turns turns(threads.working > 1 ? threads.working : 1);
+  Turns turns(threads.working);
   const std::string extension = OutputFormatText(format);
   std::string madeFolder;  // the output folder last made, so each is made once
   // Files are written in name order, so that of two drawings whose images
