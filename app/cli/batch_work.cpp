@@ -1,10 +1,10 @@
 #include "app/cli/batch_work.h"
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
-#include <condition_variable>
-#include <mutex>
 
 #include "app/core/drawing_picture.h"
 #include "app/core/preview_image.h"
