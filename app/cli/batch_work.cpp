@@ -1,5 +1,9 @@
 #include "app/cli/batch_work.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -79,16 +83,48 @@ class Turn {
   bool held_ = false;
 };
 
+// Whether a run's reads wait on the storage. The first drawings are read on
+// the working threads alone, no more than there are cores, and each read is
+// watched for giving up the processor of its own accord (the thread's
+// voluntary context switches): a read served from the page cache does not,
+// one that waits for a disk or a share's answer does. More reading threads
+// than cores only pay where reads wait; on a local disk with its page cache
+// warm they cost processor time and gain nothing.
+class StorageProbe {
+ public:
+  // Drawings read before the rest of the run's threads are chosen.
+  static constexpr std::size_t kDrawings = 16;
+
+  // The calling thread's count of voluntary context switches so far.
+  static long Switches() {
+    rusage usage{};
+    return getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+  }
+  void Note(bool waited) {
+    reads_.fetch_add(1, std::memory_order_relaxed);
+    if (waited) waited_.fetch_add(1, std::memory_order_relaxed);
+  }
+  // Most of the reads watched waited.
+  bool ReadsWait() const { return waited_.load() * 2 > reads_.load(); }
+
+ private:
+  std::atomic<std::size_t> reads_{0};
+  std::atomic<std::size_t> waited_{0};
+};
+
 // Reads a drawing's preview into the calling thread's buffer, or null with
-// `readError` set when its reads failed. A preview larger than
-// kKeptPreviewBytes is read only with a turn, which is then kept: a reader
-// waiting for its turn holds no more than that. The caller lets go of a
-// large buffer with Trim(kKeptPreviewBytes) once it is done with it.
-PreviewImage* ReadPreview(const std::string& path, Turn& turn, int& readError) {
+// `readError` set when its reads failed; tells `probe`, when given, whether
+// the read waited. A preview larger than kKeptPreviewBytes is read only
+// with a turn, which is then kept: a reader waiting for its turn holds no
+// more than that. The caller lets go of a large buffer with
+// Trim(kKeptPreviewBytes) once it is done with it.
+PreviewImage* ReadPreview(const std::string& path, Turn& turn, int& readError, StorageProbe* probe) {
   thread_local PreviewImage image;
   image.Trim(kKeptPreviewBytes);
   image.largest = kKeptPreviewBytes;
+  const long switches = probe != nullptr ? StorageProbe::Switches() : 0;
   bool read = ReadPreviewImage(path, image);
+  if (probe != nullptr) probe->Note(StorageProbe::Switches() != switches);
   if (!read && image.tooLarge) {
     turn.Take();
     image.largest = 0;
@@ -110,10 +146,10 @@ struct Thumbnail {
 // Reads, decodes, composes and encodes one drawing's thumbnail: all but
 // the writing of the file, so that it can run on any thread. The reading
 // needs no turn; the rest does.
-Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format, Turns& turns) {
+Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format, Turns& turns, StorageProbe* probe) {
   Thumbnail thumbnail;
   Turn turn(turns);
-  PreviewImage* image = ReadPreview(drawing.path, turn, thumbnail.readError);
+  PreviewImage* image = ReadPreview(drawing.path, turn, thumbnail.readError, probe);
   if (image == nullptr) return thumbnail;
   turn.Take();
   const DrawingPicture preview = DecodeDrawingPicture(image->data.get(), image->length);
@@ -152,6 +188,25 @@ std::string UnreadableText(const FoundFile& drawing, int error) {
          ")\n";
 }
 
+// produce(i, probe) for every drawing i in [0, count), consume(i, result)
+// in order (see RunInOrder): the first StorageProbe::kDrawings on the
+// working threads, watched by a probe, then the rest on the reading threads
+// when those reads waited on the storage, or else on the working threads.
+template <typename Produce, typename Consume>
+void RunOverDrawings(std::size_t count, BatchThreads threads, Produce&& produce, Consume&& consume) {
+  if (threads.reading <= threads.working) {
+    RunInOrder(count, threads.working, [&](std::size_t i) { return produce(i, nullptr); }, consume);
+    return;
+  }
+  StorageProbe probe;
+  const std::size_t probed = std::min(count, StorageProbe::kDrawings);
+  RunInOrder(probed, threads.working, [&](std::size_t i) { return produce(i, &probe); }, consume);
+  RunInOrder(
+      count - probed, probe.ReadsWait() ? threads.reading : threads.working,
+      [&](std::size_t i) { return produce(probed + i, nullptr); },
+      [&](std::size_t i, auto&& result) { consume(probed + i, std::move(result)); });
+}
+
 }  // namespace
 
 BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads threads, std::ostream& out,
@@ -162,12 +217,12 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads th
   };
   BatchResult result;
   Turns turns(threads.working);
-  RunInOrder(
-      drawings.size(), threads.reading,
-      [&](std::size_t i) -> Listed {
+  RunOverDrawings(
+      drawings.size(), threads,
+      [&](std::size_t i, StorageProbe* probe) -> Listed {
         Turn turn(turns);
         int readError = 0;
-        PreviewImage* image = ReadPreview(drawings[i].path, turn, readError);
+        PreviewImage* image = ReadPreview(drawings[i].path, turn, readError, probe);
         if (image == nullptr) return Listed{std::nullopt, readError};
         Listed listed{ReadPreviewInfo(image->data.get(), image->length), 0};
         image->Trim(kKeptPreviewBytes);
@@ -196,9 +251,9 @@ BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat 
   // Files are written in name order, so that of two drawings whose images
   // share a name the first one's is kept.
   SaveBatch batch;
-  RunInOrder(
-      drawings.size(), threads.reading,
-      [&](std::size_t i) { return MakeThumbnail(drawings[i], format, turns); },
+  RunOverDrawings(
+      drawings.size(), threads,
+      [&](std::size_t i, StorageProbe* probe) { return MakeThumbnail(drawings[i], format, turns, probe); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
         if (thumbnail.readError != 0) {
           ++result.unreadable;

@@ -1,8 +1,8 @@
 // The command line's work over a folder's drawings, streamed: each drawing
 // is read, and for an export its thumbnail made and saved, on several
-// threads, while lines come out in name order as each is known. Reading
-// mostly waits on storage, so more drawings are read at once than there are
-// cores; decoding and encoding keep to the cores. Nothing is kept from one
+// threads, while lines come out in name order as each is known. Where
+// reading waits on the storage (a disk, a share), more drawings are read at
+// once than there are cores; decoding and encoding keep to the cores. Nothing is kept from one
 // drawing to the next, so memory does not grow with the folder.
 #pragma once
 
@@ -18,10 +18,11 @@ namespace pictrove {
 
 class ProgressLine;
 
-// How many threads a run uses: `reading` drawings are read at once, and of
-// those `working` at most decode, compose and encode at once (or read a
-// preview larger than kKeptPreviewBytes). The others each hold at most
-// kKeptPreviewBytes of preview while they wait.
+// How many threads a run uses: `reading` drawings are read at once where
+// the first drawings' reads waited on the storage (otherwise `working`),
+// and of those `working` at most decode, compose and encode at once (or
+// read a preview larger than kKeptPreviewBytes). The others each hold at
+// most kKeptPreviewBytes of preview while they wait.
 struct BatchThreads {
   int reading = 1;
   int working = 1;

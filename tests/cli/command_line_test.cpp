@@ -474,15 +474,22 @@ TEST_F(ProgressTest, LinesPrintedAboveItAreWholeAndItFollowsThem) {
 
 TEST_F(CommandLineFolder, ExportShowsTheCounterOnlyOnATerminal) {
   dir.write("a.dwg", BrokenPreviewDrawing());
-  for (int i = 0; i < 6; ++i) dir.write("d" + std::to_string(i) + ".dwg", BmpDrawing(40, 30, 0x808080));
+  // More drawings than the first batch whose reads decide the threads for
+  // the rest: all of them come out, in name order.
+  std::string written;
+  for (int i = 10; i < 30; ++i) {
+    dir.write("d" + std::to_string(i) + ".dwg", BmpDrawing(40, 30, 0x808080));
+    written += dir.file("d" + std::to_string(i) + ".BMP") + "\n";
+  }
   const Result plain = RunPictrove({"--export", dir.path(), "-f", "BMP"}, settings);
   EXPECT_EQ(plain.err, dir.file("a.BMP") + ": no picture to save\n") << "no counter when redirected";
+  EXPECT_EQ(plain.out, written);
 
   pictrove::Terminals terminals;
   terminals.err = true;
   const Result shown = RunPictrove({"--export", dir.path(), "-f", "BMP"}, settings, terminals);
   EXPECT_EQ(shown.code, 1);
-  EXPECT_NE(shown.err.find("of 7 drawings"), std::string::npos) << shown.err;
+  EXPECT_NE(shown.err.find("of 21 drawings"), std::string::npos) << shown.err;
   EXPECT_EQ(ScreenLines(shown.err),
             (std::vector<std::string>{dir.file("a.BMP") + ": no picture to save", ""}))
       << "the failure stays whole and the counter is gone";
