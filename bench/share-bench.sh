@@ -7,9 +7,12 @@
 #     (a) pictrove-thumbnailer on the drawing with the largest preview
 #         against `cat` of the same file;
 #     (b) `pictrove --list` of 500 drawings with the default threads against
-#         PICTROVE_THREADS=16 (LIST_RUNS runs each, default 5).
+#         PICTROVE_THREADS=16 (LIST_RUNS runs each, default 5);
+#     (c) `pictrove --export` of the same drawings as PNG files into a local
+#         folder, the same way (EXPORT_RUNS runs each, default LIST_RUNS).
 # Environment: BUILD (build folder, default build), THUMBNAILER_BEFORE (a
 # second thumbnailer, e.g. an older build, timed in the same rotation),
+# PROGRAM_BEFORE (a second pictrove, timed with the defaults in (b) and (c)),
 # SLOWFS (default ../shared/tools/slowfs.py), PYTHON (one with Debian's fusepy,
 # default /usr/bin/python3), LARGE (the drawing for (a)).
 # Needs python3-fusepy, libfuse2 and fuse3 (Debian), which only this
@@ -91,12 +94,41 @@ if [ -n "${THUMBNAILER_BEFORE:-}" ]; then
 fi
 
 echo "(b) pictrove --list of 500 drawings, $list_runs runs each"
-: > "$work/default" ; : > "$work/sixteen"
+: > "$work/default" ; : > "$work/sixteen" ; : > "$work/list-before"
 for ((i = 0; i < list_runs; i++)); do
   elapsed_ms "$program" --list "$mount/folder" >> "$work/default"; echo >> "$work/default"
   elapsed_ms env PICTROVE_THREADS=16 "$program" --list "$mount/folder" >> "$work/sixteen"; echo >> "$work/sixteen"
+  if [ -n "${PROGRAM_BEFORE:-}" ]; then
+    elapsed_ms "$PROGRAM_BEFORE" --list "$mount/folder" >> "$work/list-before"; echo >> "$work/list-before"
+  fi
 done
 default_ms=$(median < "$work/default")
 sixteen_ms=$(median < "$work/sixteen")
 echo "  default threads ($(nproc) cores)  $default_ms ms   ($(awk -v a="$default_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
 echo "  PICTROVE_THREADS=16      $sixteen_ms ms"
+if [ -n "${PROGRAM_BEFORE:-}" ]; then
+  before_ms=$(median < "$work/list-before")
+  echo "  PROGRAM_BEFORE, default  $before_ms ms   ($(awk -v a="$before_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
+fi
+
+export_runs=${EXPORT_RUNS:-$list_runs}
+echo "(c) pictrove --export of 500 drawings as PNG into a local folder, $export_runs runs each"
+: > "$work/default" ; : > "$work/sixteen" ; : > "$work/export-before"
+for ((i = 0; i < export_runs; i++)); do
+  rm -rf "$work/out"
+  elapsed_ms "$program" --export "$mount/folder" --format PNG --output "$work/out" >> "$work/default"; echo >> "$work/default"
+  rm -rf "$work/out"
+  elapsed_ms env PICTROVE_THREADS=16 "$program" --export "$mount/folder" --format PNG --output "$work/out" >> "$work/sixteen"; echo >> "$work/sixteen"
+  if [ -n "${PROGRAM_BEFORE:-}" ]; then
+    rm -rf "$work/out"
+    elapsed_ms "$PROGRAM_BEFORE" --export "$mount/folder" --format PNG --output "$work/out" >> "$work/export-before"; echo >> "$work/export-before"
+  fi
+done
+default_ms=$(median < "$work/default")
+sixteen_ms=$(median < "$work/sixteen")
+echo "  default threads ($(nproc) cores)  $default_ms ms   ($(awk -v a="$default_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
+echo "  PICTROVE_THREADS=16      $sixteen_ms ms"
+if [ -n "${PROGRAM_BEFORE:-}" ]; then
+  before_ms=$(median < "$work/export-before")
+  echo "  PROGRAM_BEFORE, default  $before_ms ms   ($(awk -v a="$before_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
+fi

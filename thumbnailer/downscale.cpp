@@ -1,13 +1,13 @@
 #include "thumbnailer/downscale.h"
 
-#include <pixman.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include "thumbnailer/pixman_library.h"
 
 namespace pictrove {
 namespace {
@@ -22,7 +22,7 @@ constexpr pixman_format_code_t kRgbBytes =
     std::endian::native == std::endian::little ? PIXMAN_b8g8r8 : PIXMAN_r8g8b8;
 
 struct ImageUnref {
-  void operator()(pixman_image_t* image) const { pixman_image_unref(image); }
+  void operator()(pixman_image_t* image) const { Pixman()->image_unref(image); }
 };
 using Image = std::unique_ptr<pixman_image_t, ImageUnref>;
 
@@ -38,14 +38,14 @@ struct Source {
   std::unique_ptr<std::uint32_t[]> copy;
 };
 
-Source MakeSource(const RgbPicture& picture) {
+Source MakeSource(const PixmanFunctions& pixman, const RgbPicture& picture) {
   const std::uint32_t width = picture.width();
   const std::uint32_t height = picture.height();
   Source source;
   if (width * 3 % 4 == 0) {
     // pixman only reads a source image; its interface has no const.
     auto* rows = reinterpret_cast<std::uint32_t*>(const_cast<std::uint8_t*>(picture.pixels()));
-    source.image.reset(pixman_image_create_bits(kRgbBytes, static_cast<int>(width),
+    source.image.reset(pixman.image_create_bits(kRgbBytes, static_cast<int>(width),
                                                 static_cast<int>(height), rows,
                                                 static_cast<int>(width * 3)));
     return source;
@@ -56,7 +56,7 @@ Source MakeSource(const RgbPicture& picture) {
   const std::uint8_t* rgb = picture.pixels();
   for (std::size_t i = 0; i < count; ++i, rgb += 3)
     source.copy[i] = 0xFF000000u | std::uint32_t{rgb[0]} << 16 | std::uint32_t{rgb[1]} << 8 | rgb[2];
-  source.image.reset(pixman_image_create_bits(PIXMAN_x8r8g8b8, static_cast<int>(width),
+  source.image.reset(pixman.image_create_bits(PIXMAN_x8r8g8b8, static_cast<int>(width),
                                               static_cast<int>(height), source.copy.get(),
                                               static_cast<int>(width * 4)));
   return source;
@@ -75,14 +75,17 @@ ThumbnailPicture Downscale(const RgbPicture& picture, PictureSize size) {
   constexpr std::uint32_t kMaxSide = 16384;
   if (width > kMaxSide || height > kMaxSide) return {};
 
-  const Source source = MakeSource(picture);
+  const PixmanFunctions* const loaded = Pixman();
+  if (loaded == nullptr) return {};
+  const PixmanFunctions& pixman = *loaded;
+  const Source source = MakeSource(pixman, picture);
   // The thumbnail is drawn at 32 bits per pixel: pixman's 24-bit
   // destinations came out wrong at extreme reductions (a 16384-pixel row to
   // one pixel gave black), its 32-bit ones do not.
   const std::size_t count = std::size_t{size.width} * size.height;
   std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[count * 4]);
   if (source.image == nullptr || rows == nullptr) return {};
-  const Image dest(pixman_image_create_bits(PIXMAN_x8r8g8b8, static_cast<int>(size.width),
+  const Image dest(pixman.image_create_bits(PIXMAN_x8r8g8b8, static_cast<int>(size.width),
                                             static_cast<int>(size.height),
                                             reinterpret_cast<std::uint32_t*>(rows.get()),
                                             static_cast<int>(size.width * 4)));
@@ -92,25 +95,25 @@ ThumbnailPicture Downscale(const RgbPicture& picture, PictureSize size) {
   const double scaleX = static_cast<double>(width) / size.width;
   const double scaleY = static_cast<double>(height) / size.height;
   pixman_transform_t transform;
-  pixman_transform_init_scale(&transform, pixman_double_to_fixed(scaleX),
+  pixman.transform_init_scale(&transform, pixman_double_to_fixed(scaleX),
                               pixman_double_to_fixed(scaleY));
   // pixman's filter goes wrong at a scale factor of 16384 (a 16384-pixel
   // side down to one pixel: the result is not the average); a kernel 8192
   // pixels wide is as good an average for such a sliver.
   constexpr double kMaxFilterScale = 8192;
   int paramCount = 0;
-  const std::unique_ptr<pixman_fixed_t, FreeParams> params(pixman_filter_create_separable_convolution(
+  const std::unique_ptr<pixman_fixed_t, FreeParams> params(pixman.filter_create_separable_convolution(
       &paramCount, pixman_double_to_fixed(std::min(scaleX, kMaxFilterScale)),
       pixman_double_to_fixed(std::min(scaleY, kMaxFilterScale)), PIXMAN_KERNEL_IMPULSE,
       PIXMAN_KERNEL_IMPULSE, PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, kSubsampleBits, kSubsampleBits));
-  if (params == nullptr || !pixman_image_set_transform(source.image.get(), &transform) ||
-      !pixman_image_set_filter(source.image.get(), PIXMAN_FILTER_SEPARABLE_CONVOLUTION,
+  if (params == nullptr || !pixman.image_set_transform(source.image.get(), &transform) ||
+      !pixman.image_set_filter(source.image.get(), PIXMAN_FILTER_SEPARABLE_CONVOLUTION,
                                params.get(), paramCount))
     return {};
   // The edge pixels stand in for what lies beyond them, so the border is
   // not darkened by averaging with nothing.
-  pixman_image_set_repeat(source.image.get(), PIXMAN_REPEAT_PAD);
-  pixman_image_composite32(PIXMAN_OP_SRC, source.image.get(), nullptr, dest.get(), 0, 0, 0, 0, 0, 0,
+  pixman.image_set_repeat(source.image.get(), PIXMAN_REPEAT_PAD);
+  pixman.image_composite32(PIXMAN_OP_SRC, source.image.get(), nullptr, dest.get(), 0, 0, 0, 0, 0, 0,
                            static_cast<std::int32_t>(size.width),
                            static_cast<std::int32_t>(size.height));
   // Packed to three bytes per pixel in the same buffer, front to back: each

@@ -1,16 +1,24 @@
 #include "app/cli/batch_work.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 
 #include "app/core/drawing_picture.h"
+#include "app/core/preview_image.h"
 #include "app/core/encoded_thumbnail.h"
 #include "app/core/ordered_work.h"
 #include "app/core/output_format.h"
 #include "app/core/preview_info.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail.h"
+#include "app/core/worker_threads.h"
 #include "app/core/file_checks.h"
 #include "app/cli/progress_line.h"
 #include "app/core/text_utils.h"
@@ -30,6 +38,102 @@ const char* KindText(PreviewKind kind) {
   return "-";
 }
 
+// Turns at the CPU-bound steps, shared by all of a run's reading threads.
+// A turn given back wakes one waiting reader, not all of them.
+class Turns {
+ public:
+  explicit Turns(int count) : free_(count > 1 ? count : 1) {}
+  void Take() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    freed_.wait(lock, [this] { return free_ > 0; });
+    --free_;
+  }
+  void Give() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      ++free_;
+    }
+    freed_.notify_one();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  int free_;
+};
+
+// One reader's turn, taken when it is needed and given back at the end of
+// the drawing.
+class Turn {
+ public:
+  explicit Turn(Turns& turns) : turns_(turns) {}
+  ~Turn() {
+    if (held_) turns_.Give();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+  void Take() {
+    if (held_) return;
+    turns_.Take();
+    held_ = true;
+  }
+
+ private:
+  Turns& turns_;
+  bool held_ = false;
+};
+
+// Whether a run's reads wait on the storage. The first drawings are read on
+// the working threads alone, no more than there are cores, and each read is
+// watched for giving up the processor of its own accord (the thread's
+// voluntary context switches): a read served from the page cache does not,
+// one that waits for a disk or a share's answer does. More reading threads
+// than cores only pay where reads wait; on a local disk with its page cache
+// warm they cost processor time and gain nothing.
+class StorageProbe {
+ public:
+  // Drawings read before the rest of the run's threads are chosen.
+  static constexpr std::size_t kDrawings = 16;
+
+  // The calling thread's count of voluntary context switches so far.
+  static long Switches() {
+    rusage usage{};
+    return getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+  }
+  void Note(bool waited) {
+    reads_.fetch_add(1, std::memory_order_relaxed);
+    if (waited) waited_.fetch_add(1, std::memory_order_relaxed);
+  }
+  // Most of the reads watched waited.
+  bool ReadsWait() const { return waited_.load() * 2 > reads_.load(); }
+
+ private:
+  std::atomic<std::size_t> reads_{0};
+  std::atomic<std::size_t> waited_{0};
+};
+
+// Reads a drawing's preview into the calling thread's buffer, or null with
+// `readError` set when its reads failed; tells `probe`, when given, whether
+// the read waited. A preview larger than kKeptPreviewBytes is read only
+// with a turn, which is then kept: a reader waiting for its turn holds no
+// more than that. The caller lets go of a large buffer with
+// Trim(kKeptPreviewBytes) once it is done with it.
+PreviewImage* ReadPreview(const std::string& path, Turn& turn, int& readError, StorageProbe* probe) {
+  thread_local PreviewImage image;
+  image.Trim(kKeptPreviewBytes);
+  image.largest = kKeptPreviewBytes;
+  const long switches = probe != nullptr ? StorageProbe::Switches() : 0;
+  bool read = ReadPreviewImage(path, image);
+  if (probe != nullptr) probe->Note(StorageProbe::Switches() != switches);
+  if (!read && image.tooLarge) {
+    turn.Take();
+    image.largest = 0;
+    read = ReadPreviewImage(path, image);
+  }
+  readError = image.readError;
+  return read ? &image : nullptr;
+}
+
 // A drawing's thumbnail on its way to the file: absent when the drawing has
 // no preview; no picture when the preview cannot be decoded.
 struct Thumbnail {
@@ -40,11 +144,16 @@ struct Thumbnail {
 };
 
 // Reads, decodes, composes and encodes one drawing's thumbnail: all but
-// the writing of the file, so that it can run on any thread.
-Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format) {
+// the writing of the file, so that it can run on any thread. The reading
+// needs no turn; the rest does.
+Thumbnail MakeThumbnail(const FoundFile& drawing, OutputFormat format, Turns& turns, StorageProbe* probe) {
   Thumbnail thumbnail;
-  const DrawingPicture preview = LoadDrawingPicture(drawing.path);
-  thumbnail.readError = preview.readError;
+  Turn turn(turns);
+  PreviewImage* image = ReadPreview(drawing.path, turn, thumbnail.readError, probe);
+  if (image == nullptr) return thumbnail;
+  turn.Take();
+  const DrawingPicture preview = DecodeDrawingPicture(image->data.get(), image->length);
+  image->Trim(kKeptPreviewBytes);
   thumbnail.listed = preview.listed();
   if (preview.result != PictureResult::Made) return thumbnail;
   const std::unique_ptr<ThumbnailPixels> canvas(new (std::nothrow) ThumbnailPixels);
@@ -79,23 +188,45 @@ std::string UnreadableText(const FoundFile& drawing, int error) {
          ")\n";
 }
 
+// produce(i, probe) for every drawing i in [0, count), consume(i, result)
+// in order (see RunInOrder): the first StorageProbe::kDrawings on the
+// working threads, watched by a probe, then the rest on the reading threads
+// when those reads waited on the storage, or else on the working threads.
+template <typename Produce, typename Consume>
+void RunOverDrawings(std::size_t count, BatchThreads threads, Produce&& produce, Consume&& consume) {
+  if (threads.reading <= threads.working) {
+    RunInOrder(count, threads.working, [&](std::size_t i) { return produce(i, nullptr); }, consume);
+    return;
+  }
+  StorageProbe probe;
+  const std::size_t probed = std::min(count, StorageProbe::kDrawings);
+  RunInOrder(probed, threads.working, [&](std::size_t i) { return produce(i, &probe); }, consume);
+  RunInOrder(
+      count - probed, probe.ReadsWait() ? threads.reading : threads.working,
+      [&](std::size_t i) { return produce(probed + i, nullptr); },
+      [&](std::size_t i, auto&& result) { consume(probed + i, std::move(result)); });
+}
+
 }  // namespace
 
-BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out,
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads threads, std::ostream& out,
                          std::ostream& err) {
   struct Listed {
     std::optional<PreviewInfo> info;
     int readError = 0;
   };
   BatchResult result;
-  RunInOrder(
+  Turns turns(threads.working);
+  RunOverDrawings(
       drawings.size(), threads,
-      [&](std::size_t i) -> Listed {
+      [&](std::size_t i, StorageProbe* probe) -> Listed {
+        Turn turn(turns);
         int readError = 0;
-        const PreviewImage* image =
-            ReadThreadPreview(drawings[i].path, PreviewRead::Reuse, nullptr, &readError);
+        PreviewImage* image = ReadPreview(drawings[i].path, turn, readError, probe);
         if (image == nullptr) return Listed{std::nullopt, readError};
-        return Listed{ReadPreviewInfo(image->data.get(), image->length), 0};
+        Listed listed{ReadPreviewInfo(image->data.get(), image->length), 0};
+        image->Trim(kKeptPreviewBytes);
+        return listed;
       },
       [&](std::size_t i, Listed&& listed) {
         if (listed.readError != 0) {
@@ -111,16 +242,18 @@ BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, st
   return result;
 }
 
-BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
+BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, BatchThreads threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options) {
   BatchResult result;
+  Turns turns(threads.working);
   const std::string extension = OutputFormatText(format);
   std::string madeFolder;  // the output folder last made, so each is made once
   // Files are written in name order, so that of two drawings whose images
   // share a name the first one's is kept.
   SaveBatch batch;
-  RunInOrder(
-      drawings.size(), threads, [&](std::size_t i) { return MakeThumbnail(drawings[i], format); },
+  RunOverDrawings(
+      drawings.size(), threads,
+      [&](std::size_t i, StorageProbe* probe) { return MakeThumbnail(drawings[i], format, turns, probe); },
       [&](std::size_t i, Thumbnail&& thumbnail) {
         if (thumbnail.readError != 0) {
           ++result.unreadable;

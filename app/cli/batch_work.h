@@ -1,7 +1,9 @@
 // The command line's work over a folder's drawings, streamed: each drawing
-// is read, and for an export its thumbnail made and saved, on all cores,
-// while lines come out in name order as each is known. Nothing is kept from
-// one drawing to the next, so memory does not grow with the folder.
+// is read, and for an export its thumbnail made and saved, on several
+// threads, while lines come out in name order as each is known. Where
+// reading waits on the storage (a disk, a share), more drawings are read at
+// once than there are cores; decoding and encoding keep to the cores. Nothing is kept from one
+// drawing to the next, so memory does not grow with the folder.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +18,16 @@ namespace pictrove {
 
 class ProgressLine;
 
+// How many threads a run uses: `reading` drawings are read at once where
+// the first drawings' reads waited on the storage (otherwise `working`),
+// and of those `working` at most decode, compose and encode at once (or
+// read a preview larger than kKeptPreviewBytes). The others each hold at
+// most kKeptPreviewBytes of preview while they wait.
+struct BatchThreads {
+  int reading = 1;
+  int working = 1;
+};
+
 struct BatchResult {
   std::size_t previews = 0;  // drawings that have a preview
   std::size_t failed = 0;    // of those, how many were not saved
@@ -26,7 +38,7 @@ struct BatchResult {
 // height as its header states, tab, BMP or PNG ("-" when neither). A
 // drawing that cannot be read is named on `err` with the system's reason,
 // and the others are listed all the same.
-BatchResult ListPreviews(const std::vector<FoundFile>& drawings, int threads, std::ostream& out,
+BatchResult ListPreviews(const std::vector<FoundFile>& drawings, BatchThreads threads, std::ostream& out,
                          std::ostream& err);
 
 struct ExportOptions {
@@ -46,7 +58,7 @@ struct ExportOptions {
 // file to `out`, "path: reason" for each failure to `err`, and
 // "pictrove: NAME: cannot read (REASON)" for each drawing that cannot be
 // read.
-BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, int threads,
+BatchResult ExportPreviews(const std::vector<FoundFile>& drawings, OutputFormat format, BatchThreads threads,
                            std::ostream& out, std::ostream& err, const ExportOptions& options = {});
 
 }  // namespace pictrove

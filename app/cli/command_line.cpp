@@ -347,7 +347,9 @@ int CommandLine::RunScan(SettingsStore& settings, std::ostream& out, std::ostrea
           err << PathProblem(path, error);
         })
                    : FindDrawingFiles(folder_);
-    const int threads = WorkerThreads();
+    // Reads wait on storage (a share's round trips); decoding and encoding
+    // keep to the cores.
+    const BatchThreads threads{ReadingThreads(), WorkerThreads()};
     if (mode_ == Mode::List) {
       result = ListPreviews(drawings, threads, out, err);
     } else {

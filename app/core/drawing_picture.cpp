@@ -1,8 +1,8 @@
 #include "app/core/drawing_picture.h"
 
 #include "app/core/decode_preview.h"
-#include "toolkit/cached_file.h"
-#include "toolkit/preview.h"
+#include "toolkit/bitmap_file_header.h"
+#include "toolkit/preview_directory.h"
 
 namespace pictrove {
 namespace {
@@ -12,6 +12,10 @@ PreviewImage& ThreadBuffer() {
   thread_local PreviewImage image;
   return image;
 }
+
+// The largest file image a DWG or DXF preview makes: a bitmap's data at its
+// most, behind its file header.
+constexpr std::uint32_t kLargestPreviewImage = kMaxPreviewBytes + kBitmapFileHeaderBytes;
 
 }  // namespace
 
@@ -35,20 +39,9 @@ const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
   reason = 0;
   PreviewImage& image = ThreadBuffer();
   image.Trim(kKeptPreviewBytes);
-  if (how == PreviewRead::MeasureFirst) {
-    // Measured first, so that the preview is read in one go into a buffer
-    // of its size (the toolkit hands out none above 16 MiB).
-    CachedFileClearReadError();
-    const std::uint32_t stated = PreviewImageSizeOf(path);
-    if (stated == 0) {
-      reason = CachedFileReadError();
-      why = reason != 0 ? PictureResult::Unreadable : PictureResult::NoPreview;
-      return nullptr;
-    }
-    if (!image.Reserve(stated)) {
-      why = PictureResult::NoMemory;
-      return nullptr;
-    }
+  if (how == PreviewRead::OneRead && !image.Reserve(kLargestPreviewImage)) {
+    why = PictureResult::NoMemory;
+    return nullptr;
   }
   if (!ReadPreviewImage(path, image)) {
     reason = image.readError;
@@ -75,7 +68,7 @@ DrawingPicture LoadDrawingPicture(const std::string& path, PreviewRead how) {
   out = DecodeDrawingPicture(image->data.get(), image->length);
   // A buffer measured for one drawing is let go of before the caller goes
   // on: its pages then serve what comes next (the thumbnailer's scaling).
-  if (how == PreviewRead::MeasureFirst) ThreadBuffer() = PreviewImage{};
+  if (how == PreviewRead::OneRead) ThreadBuffer() = PreviewImage{};
   return out;
 }
 

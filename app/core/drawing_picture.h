@@ -29,9 +29,12 @@ enum class PreviewRead {
   // drawing to the next (up to kKeptPreviewBytes), and only a preview
   // larger than it is measured.
   Reuse,
-  // One drawing: the preview is measured first and read in one go into a
-  // buffer of its size, which is let go of once the picture is decoded.
-  MeasureFirst,
+  // One drawing: the drawing is opened once and its preview read in one go
+  // into a buffer with room for the largest preview the toolkit hands out
+  // (only the pages the preview fills are touched), which is let go of once
+  // the picture is decoded. On a share, measuring first cost a second open
+  // and its round trips.
+  OneRead,
 };
 
 // Reads the preview of the drawing at `path` into the calling thread's

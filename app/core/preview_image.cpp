@@ -94,6 +94,10 @@ bool ReadWith(const std::string& path, PreviewImage& image, ExtractFunction extr
   const std::uint32_t size = measure(path.c_str());
   // A preview that fitted and still failed was cut short.
   if (size == 0 || size <= image.capacity) return false;
+  if (image.largest != 0 && size > image.largest) {
+    image.tooLarge = true;
+    return false;
+  }
   image.data.reset(new (std::nothrow) std::uint8_t[size]);
   image.capacity = image.data ? size : 0;
   if (image.capacity == 0) return false;
@@ -105,7 +109,7 @@ bool ReadWith(const std::string& path, PreviewImage& image, ExtractFunction extr
 
 bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
   if (ReadWith(path, image, ExtractPreviewImage, PreviewImageSize)) return true;
-  if (!WorthTryingAsDxf(path)) return false;
+  if (image.tooLarge || !WorthTryingAsDxf(path)) return false;
   return ReadWith(path, image, ExtractDxfPreviewImage, DxfPreviewImageSize);
 }
 
@@ -114,6 +118,7 @@ bool ReadPreviewBytes(const std::string& path, PreviewImage& image) {
 bool ReadPreviewImage(const std::string& path, PreviewImage& image) {
   // Only this read's failures count: the reason is kept per thread.
   CachedFileClearReadError();
+  image.tooLarge = false;
   // A preview with a block that could not be read is not the drawing's
   // preview, even where the extraction came through.
   const bool read = ReadPreviewBytes(path, image) && CachedFileReadError() == 0;

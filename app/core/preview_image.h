@@ -26,6 +26,12 @@ struct PreviewImage {
   // the drawing could not be read (a bad sector, a share that dropped); 0
   // when it was read, or has no usable preview.
   int readError = 0;
+  // When not 0, the most bytes a read may make room for: a preview larger
+  // than this is left unread, with `tooLarge` set, so that a caller holding
+  // many buffers at once can read the rare large ones under a limit of its
+  // own.
+  std::uint32_t largest = 0;
+  bool tooLarge = false;
 
   // Lets go of a buffer larger than `keep` bytes.
   void Trim(std::uint32_t keep);
@@ -43,9 +49,9 @@ constexpr std::uint32_t kKeptPreviewBytes = 1024 * 1024;
 // Most drawings are opened once: the preview is read straight into the
 // buffer, and only one larger than the buffer is measured first. False,
 // with the length 0, when the drawing has no usable preview, cannot be
-// read, changed between measuring and reading, or the buffer cannot be had;
-// a failed read of the file also sets readError (in programs that give
-// failed reads up: see FailUnreadableFiles).
+// read, changed between measuring and reading, is larger than `largest`
+// allows, or the buffer cannot be had; a failed read of the file also sets
+// readError (in programs that give failed reads up: see FailUnreadableFiles).
 bool ReadPreviewImage(const std::string& path, PreviewImage& image);
 
 // The preview's size as ReadPreviewImage would read it: the DWG or DXF

@@ -187,6 +187,7 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
   dir.write("c.dwg", NoPreviewDrawing());
   dir.write("d.dwg", BrokenPreviewDrawing());
   dir.write("tab\there.dwg", BmpDrawing(10, 20, 0x808080));
+  dir.write("huge.dwg", BmpDrawing(700, 500, 0x808080));  // over 1 MiB: read in a turn
   dir.write("B.DXF", DxfDrawing(30, 20, 0x808080));
   const std::string noPreview = "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
   dir.write("e.dxf", std::vector<std::uint8_t>(noPreview.begin(), noPreview.end()));
@@ -199,6 +200,7 @@ TEST_F(CommandLineFolder, ListPrintsNameSizeAndKindOfEachPreview) {
             "b.dwg\t64x48\tPNG\n"
             "B.DXF\t30x20\tBMP\n"
             "d.dwg\t0x0\tBMP\n"
+            "huge.dwg\t700x500\tBMP\n"
             "tab\\x09here.dwg\t10x20\tBMP\n");
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(settings.writes, 0);
@@ -238,9 +240,10 @@ TEST_F(CommandLineFolder, FolderThatCannotBeScannedIsABadArgumentWithTheSystemsR
 TEST_F(CommandLineFolder, ExportWritesEveryPreviewInTheChosenFormat) {
   dir.write("a.dwg", BmpDrawing(40, 30, 0x808080));
   dir.write("b.dwg", PngDrawing(40, 30, 0x808080));
+  dir.write("c.dwg", BmpDrawing(700, 500, 0x808080));  // over 1 MiB: read in a turn
   const Result result = RunPictrove({"--export", dir.path(), "--format", "PCX"}, settings);
   EXPECT_EQ(result.code, 0);
-  EXPECT_EQ(result.out, dir.file("a.PCX") + "\n" + dir.file("b.PCX") + "\n");
+  EXPECT_EQ(result.out, dir.file("a.PCX") + "\n" + dir.file("b.PCX") + "\n" + dir.file("c.PCX") + "\n");
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(testsupport::readFile(dir.file("b.PCX")).at(0), 0x0A);
   EXPECT_EQ(settings.writes, 0);
@@ -471,15 +474,22 @@ TEST_F(ProgressTest, LinesPrintedAboveItAreWholeAndItFollowsThem) {
 
 TEST_F(CommandLineFolder, ExportShowsTheCounterOnlyOnATerminal) {
   dir.write("a.dwg", BrokenPreviewDrawing());
-  for (int i = 0; i < 6; ++i) dir.write("d" + std::to_string(i) + ".dwg", BmpDrawing(40, 30, 0x808080));
+  // More drawings than the first batch whose reads decide the threads for
+  // the rest: all of them come out, in name order.
+  std::string written;
+  for (int i = 10; i < 30; ++i) {
+    dir.write("d" + std::to_string(i) + ".dwg", BmpDrawing(40, 30, 0x808080));
+    written += dir.file("d" + std::to_string(i) + ".BMP") + "\n";
+  }
   const Result plain = RunPictrove({"--export", dir.path(), "-f", "BMP"}, settings);
   EXPECT_EQ(plain.err, dir.file("a.BMP") + ": no picture to save\n") << "no counter when redirected";
+  EXPECT_EQ(plain.out, written);
 
   pictrove::Terminals terminals;
   terminals.err = true;
   const Result shown = RunPictrove({"--export", dir.path(), "-f", "BMP"}, settings, terminals);
   EXPECT_EQ(shown.code, 1);
-  EXPECT_NE(shown.err.find("of 7 drawings"), std::string::npos) << shown.err;
+  EXPECT_NE(shown.err.find("of 21 drawings"), std::string::npos) << shown.err;
   EXPECT_EQ(ScreenLines(shown.err),
             (std::vector<std::string>{dir.file("a.BMP") + ": no picture to save", ""}))
       << "the failure stays whole and the counter is gone";

@@ -73,6 +73,14 @@ TEST(PreviewImage, OneBufferServesDrawingsOfEverySize) {
   ASSERT_TRUE(ReadPreviewImage(dir.file("small.dwg"), image));
   image.Trim(kKeptPreviewBytes);
   EXPECT_GT(image.capacity, 0u) << "a small buffer stays";
+  // A limit leaves a larger preview unread, DXF twin and all, and takes
+  // the smaller ones.
+  image.largest = 500'000;
+  EXPECT_FALSE(ReadPreviewImage(dir.file("huge.dwg"), image));
+  EXPECT_TRUE(image.tooLarge);
+  EXPECT_LE(image.capacity, 500'000u);
+  EXPECT_TRUE(ReadPreviewImage(dir.file("large.dxf"), image));
+  EXPECT_FALSE(image.tooLarge);
 }
 
 TEST(PreviewImage, EachThreadReadsItsOwnErrorNumber) {
