@@ -26,7 +26,7 @@ void PreviewViewer::Show(const PreviewEntry& entry) {
   // read took is let go of with the thread that ran it.
   DrawingPicture loaded;
   view_.BeginWaitCursor();
-  view_.RunWork([&] { loaded = LoadDrawingPicture(entry.m_strPath, PreviewRead::MeasureFirst); });
+  view_.RunWork([&] { loaded = LoadDrawingPicture(entry.m_strPath, PreviewRead::OneRead); });
   view_.EndWaitCursor();
 
   ViewerContent content;

@@ -389,7 +389,7 @@ TEST_F(QtWindowTest, ViewerShowsARealPreviewPixelForPixel) {
     dialog.OpenPath(path);
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    const DrawingPicture decoded = LoadDrawingPicture(path, PreviewRead::MeasureFirst);
+    const DrawingPicture decoded = LoadDrawingPicture(path, PreviewRead::OneRead);
     ASSERT_EQ(decoded.result, PictureResult::Made) << name;
     const int width = static_cast<int>(decoded.picture.width());
     const int height = static_cast<int>(decoded.picture.height());

@@ -351,7 +351,7 @@ TEST_F(XvfbScreenshotTest, ARealPreviewShowsPixelForPixelAsThumbnailAndInTheView
   {
     pictrove::ToolkitSession toolkit;
     ASSERT_TRUE(toolkit.started());
-    decoded = pictrove::LoadDrawingPicture(path, pictrove::PreviewRead::MeasureFirst);
+    decoded = pictrove::LoadDrawingPicture(path, pictrove::PreviewRead::OneRead);
   }
   ASSERT_EQ(decoded.result, pictrove::PictureResult::Made);
   const int width = static_cast<int>(decoded.picture.width());
