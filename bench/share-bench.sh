@@ -93,6 +93,20 @@ if [ -n "${THUMBNAILER_BEFORE:-}" ]; then
   echo "  THUMBNAILER_BEFORE       $before_ms ms   ($(awk -v a="$before_ms" -v b="$cat_ms" 'BEGIN { printf "%.2f", a / b }') x cat)"
 fi
 
+# Prints the medians of the runs with the default threads and with 16 (and
+# of PROGRAM_BEFORE's, kept in the file $1), with their ratios to 16.
+report_threads() {
+  local default_ms sixteen_ms before_ms
+  default_ms=$(median < "$work/default")
+  sixteen_ms=$(median < "$work/sixteen")
+  echo "  default threads ($(nproc) cores)  $default_ms ms   ($(awk -v a="$default_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
+  echo "  PICTROVE_THREADS=16      $sixteen_ms ms"
+  if [ -n "${PROGRAM_BEFORE:-}" ]; then
+    before_ms=$(median < "$1")
+    echo "  PROGRAM_BEFORE, default  $before_ms ms   ($(awk -v a="$before_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
+  fi
+}
+
 echo "(b) pictrove --list of 500 drawings, $list_runs runs each"
 : > "$work/default" ; : > "$work/sixteen" ; : > "$work/list-before"
 for ((i = 0; i < list_runs; i++)); do
@@ -102,14 +116,7 @@ for ((i = 0; i < list_runs; i++)); do
     elapsed_ms "$PROGRAM_BEFORE" --list "$mount/folder" >> "$work/list-before"; echo >> "$work/list-before"
   fi
 done
-default_ms=$(median < "$work/default")
-sixteen_ms=$(median < "$work/sixteen")
-echo "  default threads ($(nproc) cores)  $default_ms ms   ($(awk -v a="$default_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
-echo "  PICTROVE_THREADS=16      $sixteen_ms ms"
-if [ -n "${PROGRAM_BEFORE:-}" ]; then
-  before_ms=$(median < "$work/list-before")
-  echo "  PROGRAM_BEFORE, default  $before_ms ms   ($(awk -v a="$before_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
-fi
+report_threads "$work/list-before"
 
 export_runs=${EXPORT_RUNS:-$list_runs}
 echo "(c) pictrove --export of 500 drawings as PNG into a local folder, $export_runs runs each"
@@ -124,11 +131,4 @@ for ((i = 0; i < export_runs; i++)); do
     elapsed_ms "$PROGRAM_BEFORE" --export "$mount/folder" --format PNG --output "$work/out" >> "$work/export-before"; echo >> "$work/export-before"
   fi
 done
-default_ms=$(median < "$work/default")
-sixteen_ms=$(median < "$work/sixteen")
-echo "  default threads ($(nproc) cores)  $default_ms ms   ($(awk -v a="$default_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
-echo "  PICTROVE_THREADS=16      $sixteen_ms ms"
-if [ -n "${PROGRAM_BEFORE:-}" ]; then
-  before_ms=$(median < "$work/export-before")
-  echo "  PROGRAM_BEFORE, default  $before_ms ms   ($(awk -v a="$before_ms" -v b="$sixteen_ms" 'BEGIN { printf "%.2f", a / b }') x 16 threads)"
-fi
+report_threads "$work/export-before"

@@ -33,6 +33,7 @@
 #include "app/qt/animation_control.h"
 #include "app/qt/app_icon.h"
 #include "app/qt/dialog_units.h"
+#include "app/qt/painted_widget.h"
 #include "app/qt/folder_browser_dialog.h"
 #include "app/qt/message_boxes.h"
 #include "app/qt/name_label.h"
@@ -48,27 +49,6 @@ namespace {
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-// The dialog's own drawing surface for the thumbnail: covers the client
-// area above the group boxes (whose panels would otherwise tint it) and
-// below every control; mouse events pass through it.
-class ThumbnailLayer : public QWidget {
- public:
-  ThumbnailLayer(QWidget* parent, std::function<void(QPainter&)> paint)
-      : QWidget(parent), paint_(std::move(paint)) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setObjectName(QStringLiteral("thumbnailLayer"));
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    paint_(painter);
-  }
-
- private:
-  std::function<void(QPainter&)> paint_;
-};
 
 QImage::Format FormatOf(int bitsPerPixel) {
   switch (bitsPerPixel) {
@@ -160,7 +140,12 @@ void PreviewWindow::CreateControls() {
   // Group boxes only frame their controls: keep them beneath, so that they
   // never take the controls' clicks; the thumbnail is drawn between them
   // and the controls.
-  auto* layer = new ThumbnailLayer(this, [this](QPainter& painter) { paintThumbnail(painter); });
+  // The dialog's own drawing surface for the thumbnail: covers the client
+  // area above the group boxes (whose panels would otherwise tint it) and
+  // below every control; mouse events pass through it.
+  auto* layer = new PaintedWidget(this, [this](QPainter& painter) { paintThumbnail(painter); });
+  layer->setAttribute(Qt::WA_TransparentForMouseEvents);
+  layer->setObjectName(QStringLiteral("thumbnailLayer"));
   layer->setGeometry(0, 0, du.x(333), du.y(250));
   layer->lower();
   folderGroup->lower();

@@ -12,27 +12,10 @@
 #include <functional>
 #include <utility>
 
+#include "app/qt/painted_widget.h"
+
 namespace pictrove {
 namespace {
-
-// Paints through its owner; its size is the picture's on show.
-class PictureWidget : public QWidget {
- public:
-  PictureWidget(QWidget* parent, std::function<void(QPainter&)> paint)
-      : QWidget(parent), paint_(std::move(paint)) {
-    setObjectName(QStringLiteral("picture"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    paint_(painter);
-  }
-
- private:
-  std::function<void(QPainter&)> paint_;
-};
 
 // Room the window frame takes on the screen before the window is shown.
 constexpr int kFrameAllowanceX = 16;
@@ -48,7 +31,10 @@ ViewerWindow::ViewerWindow(QWidget* parent)
   // The dialog takes no input while the viewer is up: its steps come from
   // here.
   setModal(true);
-  picture_ = new PictureWidget(scroll_, [this](QPainter& painter) { paintPicture(painter); });
+  // Its size is the picture's on show.
+  picture_ = new PaintedWidget(scroll_, [this](QPainter& painter) { paintPicture(painter); });
+  picture_->setObjectName(QStringLiteral("picture"));
+  picture_->setAttribute(Qt::WA_OpaquePaintEvent);
   scroll_->setWidget(picture_);
   scroll_->setWidgetResizable(false);
   scroll_->setAlignment(Qt::AlignCenter);
