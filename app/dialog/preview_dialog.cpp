@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <exception>
 #include <new>
 #include <utility>
 
@@ -150,7 +151,8 @@ void PreviewDialog::ShowCurrent(int direction) {
 }
 
 void PreviewDialog::OnScaleChange() {
-  if (m_bScanning || EntryCount() == 0) return;
+  // The thumbnails held stay as they are while Save All reads them.
+  if (m_bScanning || m_bSaving || EntryCount() == 0) return;
   ShowCurrent(+1);
   m_view.InvalidateRect(m_rcThumb, false);
 }
@@ -318,11 +320,25 @@ void PreviewDialog::OnSaveAll() {
   std::vector<SaveOutcome> failures;
   // The thumbnails are captured and encoded on the worker threads; the files
   // are written in entry order, so no drawing's image replaces another's
-  // written by this same Save All.
-  if (m_session) {
+  // written by this same Save All. Entries that hold no thumbnail have
+  // theirs made from the drawing, and a read that fails asks the user
+  // through this thread: the work runs off it, as a scan does.
+  bool ran = false;
+  const auto saveAll = [&] {
+    ran = true;
     m_session->SaveAll(*format, [&](int, SaveOutcome&& outcome) {
       if (outcome.status != SaveStatus::Written) failures.push_back(std::move(outcome));
     });
+  };
+  if (m_session) {
+    m_bSaving = true;
+    try {
+      m_view.RunWork(saveAll);
+    } catch (const std::exception&) {
+      // No thread for the work (out of memory, no threads left): it runs here.
+      if (!ran) saveAll();
+    }
+    m_bSaving = false;
   }
   m_view.EndWaitCursor();
   if (failures.empty()) {

@@ -146,6 +146,7 @@ class PreviewDialog {
   std::unique_ptr<PreviewSession> m_session;
   int m_bInitialised = 0;
   bool m_bScanning = false;
+  bool m_bSaving = false;  // Save All is under way
   PreviewViewer m_viewer{m_view};
 };
 

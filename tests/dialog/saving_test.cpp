@@ -209,7 +209,9 @@ TEST_F(SavingTest, AFewThumbnailsAtATimeShowAndSaveEveryDrawingsPicture) {
   }
 
   view.selection = 0;
+  const int runs = view.workRuns;
   dialog.OnSaveAll();
+  EXPECT_EQ(view.workRuns, runs + 1) << "off the dialog's thread, which stays free to ask about a failed read";
   EXPECT_EQ(view.lastMessage(), "All bitmap previews have been saved!");
   for (int i = 0; i < 7; ++i) {
     const std::string name = std::string(1, static_cast<char>('a' + i)) + ".BMP";
