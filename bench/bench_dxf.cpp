@@ -8,19 +8,13 @@
 //   BM_DxfThumbnailerProcess/0|1  one whole run of pictrove-thumbnailer -s 256
 // The goal: the large file costs at most twice the small one.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/host/init_data_stream.h"
-#include "tests/support/temp_dir.h"
+#include "bench/bench_support.h"
 #include "tools/builders/bmp_builder.h"
 #include "tools/builders/dxf_builder.h"
 #include "toolkit/dxf_preview.h"
@@ -31,10 +25,7 @@ namespace {
 constexpr std::size_t kSmallPadding = 40 * 1000;
 constexpr std::size_t kLargePadding = 200u * 1000 * 1000;
 
-const testsupport::TempDir& Scratch() {
-  static const testsupport::TempDir scratch;
-  return scratch;
-}
+using benchsupport::Scratch;
 
 const std::string& Drawing(std::int64_t large) {
   static const std::vector<std::string> paths = [] {
@@ -87,29 +78,9 @@ void BM_DxfExtraction(benchmark::State& state) {
 BENCHMARK(BM_DxfExtraction)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 #ifdef PICTROVE_THUMBNAILER
-// One quiet run of the program with an empty environment; its wall time.
+// One quiet run of the program; its wall time.
 double RunThumbnailer(const std::string& input, const std::string& output) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::string program = PICTROVE_THUMBNAILER;
-  std::string option = "-s";
-  std::string size = "256";
-  std::string in = input;
-  std::string out = output;
-  char* argv[] = {program.data(), option.data(), size.data(), in.data(), out.data(), nullptr};
-  char* envp[] = {nullptr};
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp) != 0)
-    throw std::runtime_error("cannot start " + program);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("the thumbnailer failed on " + in);
-  return seconds;
+  return benchsupport::RunThumbnailerOnce(PICTROVE_THUMBNAILER, "256", input, output);
 }
 
 void BM_DxfThumbnailerProcess(benchmark::State& state) {

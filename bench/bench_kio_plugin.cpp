@@ -18,34 +18,12 @@
 #include <string>
 
 #include "app/core/toolkit_session.h"
-#include "tests/support/temp_dir.h"
+#include "bench/bench_support.h"
 #include "thumbnailer/drawing_thumbnail.h"
-#include "tools/builders/bmp_builder.h"
-#include "tools/builders/dwg_builder.h"
 
 namespace {
 
-const testsupport::TempDir& Scratch() {
-  static const testsupport::TempDir scratch;
-  return scratch;
-}
-
-const std::string& Drawing() {
-  static const std::string path = [] {
-    const std::string real = testsupport::realDrawingsDir();
-    if (!real.empty()) return real + "/r2010-large-preview.dwg";
-    testsupport::BmpLayout layout;
-    layout.width = 672;
-    layout.height = 448;
-    layout.palette = testsupport::greyPalette(256);
-    layout.pixels = testsupport::packRows(672, 448, 8, [](int x, int y) {
-      return static_cast<std::uint32_t>(x % 37 == 0 || y % 23 == 0 ? 255 : 20);
-    });
-    return Scratch().write("large.dwg",
-                           testsupport::dwgWithDib("AC1024", testsupport::dibBytes(layout)));
-  }();
-  return path;
-}
+const std::string& Drawing() { return benchsupport::LargePreviewDrawing(); }
 
 // The built plugin, loaded once.
 KIO::ThumbnailCreator* Plugin() {

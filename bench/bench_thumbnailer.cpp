@@ -7,75 +7,25 @@
 //   BM_WritePng/SIZE            the thumbnail's PNG file, written and renamed
 // The goal for a run of the program at size 256 is 10 ms.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/core/toolkit_session.h"
-#include "tools/builders/bmp_builder.h"
-#include "tools/builders/dwg_builder.h"
-#include "tests/support/temp_dir.h"
+#include "bench/bench_support.h"
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 
 namespace {
 
-const testsupport::TempDir& Scratch() {
-  static const testsupport::TempDir scratch;
-  return scratch;
-}
+using benchsupport::Scratch;
 
-// The drawing every benchmark uses.
-const std::string& Drawing() {
-  static const std::string path = [] {
-    const std::string real = testsupport::realDrawingsDir();
-    if (!real.empty()) return real + "/r2010-large-preview.dwg";
-    testsupport::BmpLayout layout;
-    layout.width = 672;
-    layout.height = 448;
-    layout.palette = testsupport::greyPalette(256);
-    layout.pixels = testsupport::packRows(672, 448, 8, [](int x, int y) {
-      return static_cast<std::uint32_t>(x % 37 == 0 || y % 23 == 0 ? 255 : 20);
-    });
-    return Scratch().write("large.dwg",
-                           testsupport::dwgWithDib("AC1024", testsupport::dibBytes(layout)));
-  }();
-  return path;
-}
+const std::string& Drawing() { return benchsupport::LargePreviewDrawing(); }
 
-// Runs the program once, quietly, with an empty environment; its wall time.
+// One quiet run of the program at SIZE; its wall time.
 double RunOnce(const std::string& size, const std::string& output) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::string program = PICTROVE_THUMBNAILER;
-  std::string option = "-s";
-  std::string sizeText = size;
-  std::string input = Drawing();
-  std::string target = output;
-  char* argv[] = {program.data(), option.data(), sizeText.data(), input.data(), target.data(),
-                  nullptr};
-  char* envp[] = {nullptr};
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp) != 0)
-    throw std::runtime_error("cannot start " + program);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error("the thumbnailer failed on " + input);
-  return seconds;
+  return benchsupport::RunThumbnailerOnce(PICTROVE_THUMBNAILER, size, Drawing(), output);
 }
 
 void BM_ThumbnailerProcess(benchmark::State& state) {

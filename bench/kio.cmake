@@ -10,7 +10,7 @@ if(TARGET pictrovethumbnail)
   find_package(${kio_kf}KIO ${kio_kf_version} REQUIRED)
   add_executable(bench_kio_plugin ${CMAKE_CURRENT_LIST_DIR}/bench_kio_plugin.cpp)
   target_link_libraries(bench_kio_plugin PRIVATE
-    thumbnailer_core test_support benchmark::benchmark ${kio_kf}::KIOGui ${kio_kf}::CoreAddons)
+    thumbnailer_core bench_support benchmark::benchmark ${kio_kf}::KIOGui ${kio_kf}::CoreAddons)
   target_compile_definitions(bench_kio_plugin PRIVATE
     PICTROVE_KIO_PLUGIN="$<TARGET_FILE:pictrovethumbnail>")
   add_dependencies(bench_kio_plugin pictrovethumbnail)

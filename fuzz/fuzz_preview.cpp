@@ -5,15 +5,12 @@
 //   fuzz_preview_seeds <dir>; fuzz_preview <dir> -max_total_time=300
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "app/host/init_data_stream.h"
-#include "fuzz/drawing_in_memory.h"
+#include "fuzz/start_toolkit.h"
 #include "toolkit/preview.h"
-#include "toolkit/startup.h"
 
 namespace {
 
@@ -23,13 +20,7 @@ fuzzsupport::DrawingInMemory* gDrawing = nullptr;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  InstallToolkitHooks();
-  std::int16_t error = 0;
-  if (ToolkitStart(nullptr, &error) != 1) {
-    std::fprintf(stderr, "toolkit start failed: %d\n", error);
-    std::abort();
-  }
-  gDrawing = new fuzzsupport::DrawingInMemory();
+  gDrawing = fuzzsupport::StartToolkitWithDrawing();
   return 0;
 }
 
