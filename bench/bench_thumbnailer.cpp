@@ -14,6 +14,7 @@
 
 #include "app/core/toolkit_session.h"
 #include "bench/bench_support.h"
+#include "bench/make_thumbnail_bench.h"
 #include "thumbnailer/drawing_thumbnail.h"
 #include "thumbnailer/png_replace.h"
 
@@ -36,20 +37,7 @@ void BM_ThumbnailerProcess(benchmark::State& state) {
 }
 BENCHMARK(BM_ThumbnailerProcess)->Arg(128)->Arg(256)->Arg(1024)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-void BM_MakeThumbnail(benchmark::State& state) {
-  const pictrove::ToolkitSession toolkit;
-  if (!toolkit.started()) {
-    state.SkipWithError("the toolkit did not start");
-    return;
-  }
-  for (auto _ : state) {
-    pictrove::ThumbnailPicture thumbnail;
-    if (pictrove::MakeDrawingThumbnail(Drawing(), static_cast<std::uint32_t>(state.range(0)),
-                                       thumbnail) != pictrove::PictureResult::Made)
-      state.SkipWithError("no thumbnail");
-    benchmark::DoNotOptimize(thumbnail.pixels());
-  }
-}
+void BM_MakeThumbnail(benchmark::State& state) { benchsupport::MakeLargeThumbnails(state); }
 BENCHMARK(BM_MakeThumbnail)->Arg(128)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 void BM_WritePng(benchmark::State& state) {
