@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <optional>
 
@@ -38,51 +36,6 @@ const char* KindText(PreviewKind kind) {
   return "-";
 }
 
-// Turns at the CPU-bound steps, shared by all of a run's reading threads.
-// A turn given back wakes one waiting reader, not all of them.
-class Turns {
- public:
-  explicit Turns(int count) : free_(count > 1 ? count : 1) {}
-  void Take() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    freed_.wait(lock, [this] { return free_ > 0; });
-    --free_;
-  }
-  void Give() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      ++free_;
-    }
-    freed_.notify_one();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable freed_;
-  int free_;
-};
-
-// One reader's turn, taken when it is needed and given back at the end of
-// the drawing.
-class Turn {
- public:
-  explicit Turn(Turns& turns) : turns_(turns) {}
-  ~Turn() {
-    if (held_) turns_.Give();
-  }
-  Turn(const Turn&) = delete;
-  Turn& operator=(const Turn&) = delete;
-  void Take() {
-    if (held_) return;
-    turns_.Take();
-    held_ = true;
-  }
-
- private:
-  Turns& turns_;
-  bool held_ = false;
-};
-
 // Whether a run's reads wait on the storage. The first drawings are read on
 // the working threads alone, no more than there are cores, and each read is
 // watched for giving up the processor of its own accord (the thread's
@@ -112,26 +65,15 @@ class StorageProbe {
   std::atomic<std::size_t> waited_{0};
 };
 
-// Reads a drawing's preview into the calling thread's buffer, or null with
-// `readError` set when its reads failed; tells `probe`, when given, whether
-// the read waited. A preview larger than kKeptPreviewBytes is read only
-// with a turn, which is then kept: a reader waiting for its turn holds no
-// more than that. The caller lets go of a large buffer with
-// Trim(kKeptPreviewBytes) once it is done with it.
+// Reads a drawing's preview into the calling thread's buffer (see
+// ReadThreadPreviewInTurn), telling `probe`, when given, whether the read
+// waited. The probe watches runs on no more threads than turns, where a
+// turn is never waited for.
 PreviewImage* ReadPreview(const std::string& path, Turn& turn, int& readError, StorageProbe* probe) {
-  thread_local PreviewImage image;
-  image.Trim(kKeptPreviewBytes);
-  image.largest = kKeptPreviewBytes;
   const long switches = probe != nullptr ? StorageProbe::Switches() : 0;
-  bool read = ReadPreviewImage(path, image);
+  PreviewImage* image = ReadThreadPreviewInTurn(path, turn, readError);
   if (probe != nullptr) probe->Note(StorageProbe::Switches() != switches);
-  if (!read && image.tooLarge) {
-    turn.Take();
-    image.largest = 0;
-    read = ReadPreviewImage(path, image);
-  }
-  readError = image.readError;
-  return read ? &image : nullptr;
+  return image;
 }
 
 // A drawing's thumbnail on its way to the file: absent when the drawing has

@@ -52,6 +52,21 @@ const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
   return &image;
 }
 
+PreviewImage* ReadThreadPreviewInTurn(const std::string& path, Turn& turn, int& readError) {
+  PreviewImage& image = ThreadBuffer();
+  image.Trim(kKeptPreviewBytes);
+  image.largest = kKeptPreviewBytes;
+  bool read = ReadPreviewImage(path, image);
+  if (!read && image.tooLarge) {
+    turn.Take();
+    image.largest = 0;
+    read = ReadPreviewImage(path, image);
+  }
+  image.largest = 0;
+  readError = image.readError;
+  return read ? &image : nullptr;
+}
+
 DrawingPicture DecodeDrawingPicture(const std::uint8_t* data, std::uint32_t length) {
   DrawingPicture out;
   if (data == nullptr) return out;

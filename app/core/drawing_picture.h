@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/core/preview_image.h"
+#include "app/core/read_turns.h"
 #include "app/core/rgb_picture.h"
 
 namespace pictrove {
@@ -44,6 +45,15 @@ enum class PreviewRead {
 // or the buffer cannot be had. Needs a started toolkit; any thread may call.
 const PreviewImage* ReadThreadPreview(const std::string& path, PreviewRead how,
                                       PictureResult* result = nullptr, int* readError = nullptr);
+
+// ReadThreadPreview's Reuse for runs that read many drawings at once (see
+// Turns): a preview larger than kKeptPreviewBytes is read only once `turn`
+// is taken, and the turn is then kept for the rest of the item, so that a
+// reader waiting for a turn holds no more than kKeptPreviewBytes. The
+// caller lets go of a large buffer with Trim(kKeptPreviewBytes) once it is
+// done with it. Null, with `readError` set to the system's reason when the
+// drawing could not be read, when it has no usable preview.
+PreviewImage* ReadThreadPreviewInTurn(const std::string& path, Turn& turn, int& readError);
 
 // A drawing's preview as a picture: what the file image's first bytes said
 // it is (also when it did not decode) and its pixels.

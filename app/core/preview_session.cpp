@@ -47,12 +47,18 @@ std::unique_ptr<PreviewEntry> NewEntry(const FoundFile& drawing) {
 
 }  // namespace
 
-std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing, EntryThumbnails thumbnails) {
+std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing, EntryThumbnails thumbnails,
+                                               Turns* largeReads) {
   if (thumbnails == EntryThumbnails::OnDemand) {
     // Whether the drawing has a preview, and what its header says of it.
-    const PreviewImage* image = ReadThreadPreview(drawing.path, PreviewRead::Reuse);
+    // Without turns of the scan's, this call's own: no limit.
+    Turns own(1);
+    Turn turn(largeReads != nullptr ? *largeReads : own);
+    int readError = 0;
+    PreviewImage* image = ReadThreadPreviewInTurn(drawing.path, turn, readError);
     if (image == nullptr) return nullptr;
     const PreviewInfo info = ReadPreviewInfo(image->data.get(), image->length);
+    image->Trim(kKeptPreviewBytes);
     std::unique_ptr<PreviewEntry> entry = NewEntry(drawing);
     if (entry == nullptr) return nullptr;
     entry->m_kind = info.kind;
@@ -79,8 +85,12 @@ PreviewSession::EntryList PreviewSession::LoadEntries(const std::vector<FoundFil
   EntryList found;
   found.reserve(drawings.size());
   if (threads <= 0) threads = thumbnails == EntryThumbnails::OnDemand ? ReadingThreads() : WorkerThreads();
+  // Many readers wait on storage at once; only as many as there are cores
+  // read a preview larger than the kept buffer at a time.
+  Turns largeReads(WorkerThreads());
   RunInOrder(
-      drawings.size(), threads, [&](std::size_t i) { return LoadPreviewEntry(drawings[i], thumbnails); },
+      drawings.size(), threads,
+      [&](std::size_t i) { return LoadPreviewEntry(drawings[i], thumbnails, &largeReads); },
       [&](std::size_t, std::unique_ptr<PreviewEntry>&& entry) {
         if (entry) found.push_back(std::move(entry));
       });

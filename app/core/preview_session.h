@@ -15,6 +15,7 @@
 #include "app/core/drawing_search.h"
 #include "app/core/output_format.h"
 #include "app/core/preview_entry.h"
+#include "app/core/read_turns.h"
 #include "app/core/save_outcome.h"
 #include "app/core/save_thumbnail.h"
 #include "app/core/thumbnail_cache.h"
@@ -106,8 +107,11 @@ class PreviewSession {
 };
 
 // One drawing's entry as a scan makes it: null when the drawing has no
-// usable preview. Safe to call on several threads at once.
+// usable preview. Safe to call on several threads at once; with
+// `largeReads`, an OnDemand scan reads a preview larger than
+// kKeptPreviewBytes only in one of its turns.
 std::unique_ptr<PreviewEntry> LoadPreviewEntry(const FoundFile& drawing,
-                                               EntryThumbnails thumbnails = EntryThumbnails::Made);
+                                               EntryThumbnails thumbnails = EntryThumbnails::Made,
+                                               Turns* largeReads = nullptr);
 
 }  // namespace pictrove

@@ -181,11 +181,15 @@ TEST_F(SavingTest, AFewThumbnailsAtATimeShowAndSaveEveryDrawingsPicture) {
   const std::uint32_t colours[] = {0xC03020, 0x20A040, 0x3040C0, 0x808000, 0x008080, 0x800080, 0x404040};
   for (int i = 0; i < 7; ++i) {
     const std::string name = std::string(1, static_cast<char>('a' + i)) + ".dwg";
-    Put(name, i % 2 == 0 ? BmpDrawing(200 - 20 * i, 100 + 10 * i, colours[i]) : PngDrawing(64 + i, 48, colours[i]));
+    // One preview larger than a reader keeps between drawings (1 MiB).
+    Put(name, i == 4   ? BmpDrawing(700, 560, colours[i])
+              : i % 2 == 0 ? BmpDrawing(200 - 20 * i, 100 + 10 * i, colours[i])
+                           : PngDrawing(64 + i, 48, colours[i]));
   }
   dialog.SetThumbnailBudget(2);
   Select(dir.path());
   ASSERT_EQ(dialog.EntryCount(), 7u);
+  EXPECT_EQ(dialog.Entry(4)->m_nPreviewWidth, 700u) << "its header read all the same";
   std::vector<std::vector<std::uint8_t>> shown(7);
   auto check = [&](const char* how) {
     const int at = dialog.CurrentIndex();
