@@ -433,9 +433,9 @@ TEST_F(DialogTest, ScanThatRunsOutOfMemorySaysSoAndKeepsNothing) {
   EXPECT_EQ(dialog.EntryCount(), 1u) << "the next scan works again";
 }
 
-// Every entry shown once, so that all twenty hold a thumbnail; counted once
-// the last step has taken over what was made ahead (nothing is left to make
-// ahead then), so the count does not race with the thread working ahead.
+// Every entry shown once, so that all twenty hold a thumbnail, then a scan
+// that makes nothing ahead, so that its count does not race with the thread
+// working ahead.
 TEST_F(DialogTest, ScanOfManyDrawingsFreesThePreviousThumbnails) {
   Open();
   for (int i = 0; i < 20; ++i) Put("d" + std::to_string(i) + ".dwg", BmpDrawing(30, 20, 0x808080));
@@ -444,7 +444,9 @@ TEST_F(DialogTest, ScanOfManyDrawingsFreesThePreviousThumbnails) {
   Select(dir.path());
   for (int i = 0; i < 19; ++i) dialog.OnDeltaposSpin(+1);
   EXPECT_EQ(dialog.HeldThumbnails(), 20u);
-  EXPECT_EQ(GdiLiveObjectCount(), before + 20);
+  // At least: one made ahead that took too long to wait for may still be
+  // waiting to be handed over.
+  EXPECT_GE(GdiLiveObjectCount(), before + 20);
   // With a budget of one nothing is made ahead: the new scan holds only
   // the thumbnail on show.
   dialog.SetThumbnailBudget(1);
